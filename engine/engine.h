@@ -1,0 +1,61 @@
+// Animation engine: each module's view parameters and the live view, the
+// frame loop with its pacing, module cycling and fades, and the keyboard view
+// controls with the Control Menu. UI thread only.
+#pragma once
+
+#include <windows.h>
+#include <stdint.h>
+
+// ---- Module parameters and live view (params.cpp) ---------------------------
+
+struct ModuleParams
+{
+    float depth; // distance of the scene; larger is farther
+    float horz;  // shift along x
+    float vert;  // shift along y
+    float xrot;  // degrees about x
+    float yrot;  // degrees about y
+    float zrot;  // degrees about z
+    float speed; // animation rate, 0.0625 to 10.0
+    bool active; // the module is enabled
+};
+
+extern ModuleParams g_ModParams[4];    // modules 1 to 3 (entry 0 is never shown)
+extern ModuleParams g_DefModParams[4]; // built-in defaults, filled by LoadModuleParams
+extern float g_fDepth, g_fHorz, g_fVert; // live view: translation
+extern float g_fXrot, g_fYrot, g_fZrot;  // live view: rotations, degrees
+extern float g_fSpeed;                   // live view: animation rate
+extern int g_nModule;                    // module on show, 1 to 3; 0 = none
+extern int g_nCycleTime;                 // seconds a module is shown before the next
+
+void LoadModuleParams();
+void SaveModuleParams();
+void LoadViewFromModule(int module);
+void StoreViewToModule(int module);
+void LoadViewFromDefaults(int module);
+int CountActiveModules();
+int NextActiveModule(int module);
+int PrevActiveModule(int module);
+
+// ---- Frame loop and fades (frame_loop.cpp) ----------------------------------
+
+extern DWORD g_dwCycleStart; // tick when the shown module's interval began
+extern DWORD g_dwLastFrame;  // tick when the last frame passed pacing
+extern int g_nFadeState;     // 0 none, 2 fading out, 1 fading in
+extern float g_fFadeAngle;   // phase of the running fade, radians
+
+const DWORD FRAME_PERIOD_MS = 30;
+
+void RenderFrame(HWND window);
+void ResetFade();
+float FadeOutStep();
+float FadeInStep();
+void MarkPreviewButton(HWND dialog, int module);
+
+// ---- Keyboard view controls and Control Menu (keys.cpp, control_menu.cpp) ---
+
+extern int g_bControlMenuOpen; // nonzero while dialog 105 is open
+
+int HandleViewKey(HWND window, UINT message, WPARAM key, LPARAM lParam);
+void ShowControlMenu(HWND owner);
+INT_PTR CALLBACK ControlMenuProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

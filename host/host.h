@@ -1,0 +1,30 @@
+// Saver host: runs the animation inside the saver window (set-up, one frame
+// per self-posted tick, tear-down and saving on close), the start-up
+// frame-rate probe, the low-frame-rate notice and the removal scheduling.
+#pragma once
+
+#include <windows.h>
+#include <stdint.h>
+
+// The private message that drives frames; posted by a window to itself.
+#define WM_SAVER_TICK 0x1D03
+
+// Run flags shared with the GL context, frame loop, keys and settings dialog.
+extern bool g_bSaverMode;     // the animation runs in the saver window, not the settings dialog
+extern bool g_bFullScreen;    // the saver window is as wide as the desktop
+extern bool g_bStopRequested; // stop the animation and close
+extern bool g_bClosing;       // tear-down has run
+extern bool g_bInTick;        // a tick is being processed; nested ticks are dropped
+
+// ---- Saver host procedure (saver_host.cpp) ---------------------------------
+
+LRESULT SaverHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---- Frame-rate probe, notice and removal (frame_rate.cpp, removal.cpp) -----
+
+extern bool g_bFrameRateOk; // probe verdict: the machine is fast enough
+extern float g_fFrameRate;  // measured frames per second (33.0 when not measured)
+
+void ProbeFrameRate();
+INT_PTR CALLBACK FrameRateNoticeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void ScheduleRemoval(HWND hwnd);

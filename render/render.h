@@ -1,0 +1,56 @@
+// Rendering: the OpenGL context with its pixel-format choice, projection and
+// fixed GL state; TGA textures from the program's resources; the scenes of the
+// animation modules. Runs on the UI thread with the context current.
+#pragma once
+
+#include <windows.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <stdint.h>
+
+// ---- GL context (gl_context.cpp) -------------------------------------------
+
+extern HWND g_hGLWnd;            // window the context draws into; its DC is released to it
+extern HDC g_hDC;                // device context of g_hGLWnd, or null
+extern HGLRC g_hRC;              // rendering context, or null
+extern GLUquadric* g_pQuadric;   // smooth-normal, textured quadric for the cylinder; never deleted
+
+bool CreateGLContext(HWND hwnd, int colorBits);
+void KillGLContext();
+void ResizeGLScene(int width, int height);
+bool InitGL();
+int FindPixelFormat(HDC hdc, int colorBits);
+unsigned ScorePixelFormat(const PIXELFORMATDESCRIPTOR& pfd, int colorBits);
+
+// ---- Textures (textures.cpp; the decoder itself is in tga.h) ----------------
+
+struct TextureSlot
+{
+    uint8_t* pixels;       // decoded R,G,B(,A) rows; owned until released after upload
+    uint32_t bitsPerPixel; // 24 or 32
+    uint32_t width;        // pixels per row
+    uint32_t height;       // rows
+    GLuint glName;         // texture object name
+    GLenum glFormat;       // GL_RGB or GL_RGBA
+};
+
+extern TextureSlot g_Textures[2]; // slot 0: cylinder band (resource 107); slot 1: ring band (101)
+
+bool LoadTexFromResource(int id, int slot);
+bool DecodeTga(TextureSlot* slot, const uint8_t* data, uint32_t size);
+
+// ---- Module scenes (scenes.cpp) --------------------------------------------
+
+extern float g_fRingAngle;      // module 1 spin accumulator (the ring turns a third of it)
+extern float g_fCylinderAngle;  // module 2 spin accumulator
+extern float g_fOrbitPhase[4];  // module 3: each ring's place on its vertical circle, radians
+extern float g_fOrbitSpin[4];   // module 3: each ring's spin about its own axis, degrees
+extern bool g_bOrbitInit;       // module 3 has not yet set its phases
+extern float g_fRingListScale;  // scale the ring display list was compiled for; 0 = none
+extern GLuint g_uRingList;      // the ring display list; 0 = none
+
+bool DrawModule1();
+bool DrawModule2();
+bool DrawModule3();
+bool DrawEmptyScene();
+void DrawRing(float scale);

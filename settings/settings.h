@@ -1,0 +1,38 @@
+// Settings and links: the registry store, the settings dialog with its live
+// preview, and the About dialog with the web-page and mail links.
+#pragma once
+
+#include <windows.h>
+#include <stdint.h>
+
+// ---- Registry store (registry.cpp) ------------------------------------------
+// One process-wide selected key path; each value operation opens it in its own
+// hive, does one read or write, and closes it again.
+
+extern char g_szRegPath[64];  // selected key path, relative to a hive
+extern char g_szRegClass[40]; // class name of the window given at the last selection
+
+void RegSelectKey(HWND hwnd, const char* path);
+int32_t RegReadValue(const char* name, int32_t defaultValue);
+bool RegWriteValue(const char* name, int32_t value);
+char* RegReadMachineString(const char* name, char* buffer, DWORD size, const char* defaultText);
+bool RegWriteMachineString(const char* name, const char* text);
+char* RegReadClassesString(const char* name, char* buffer, DWORD size, const char* defaultText);
+
+// ---- Settings dialog (settings_dialog.cpp) ----------------------------------
+
+extern bool g_bEditHasKeys;  // the interval box is in use: keys go to it, not the view
+extern HWND g_hPreviewFrame; // control 1008, the preview's GL window
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+bool InitSettingsDialog(HWND dialog);
+void OnSettingsCommand(HWND dialog, WPARAM wParam);
+void OnCycleSpin(HWND dialog, WPARAM wParam);
+
+// ---- About dialog and links (about.cpp) -------------------------------------
+
+extern const char g_szWebLink[];  // "-new " and the product web address
+extern const char g_szMailLink[]; // "mailto:" address with its subject
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void OpenUrlInBrowser(const char* text);

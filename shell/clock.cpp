@@ -1,0 +1,17 @@
+// The tick clock. Every timed rule of the program (frame pacing, the probe,
+// module cycling, the password refusal window) reads time through here, so a
+// test can drive time by swapping the two pointers.
+#include "shell/shell.h"
+
+TickCountProc g_pfnTickCount = GetTickCount;
+SleepProc g_pfnSleep = Sleep;
+
+DWORD ReadTickCount()
+{
+    return g_pfnTickCount();
+}
+
+void SleepTicks(DWORD ms)
+{
+    g_pfnSleep(ms);
+}

@@ -1,0 +1,85 @@
+// Saver shell: the entry routine and run modes, the saver window with its
+// input dismissal and close gate, the saver password hooks, and the tick
+// clock every timed rule reads. Everything here runs on the one UI thread.
+#pragma once
+
+#include <windows.h>
+#include <stdint.h>
+
+// ---- Entry and run modes (entry.cpp) ----------------------------------------
+
+extern HINSTANCE g_hInstance; // the program's own module; set by DispatchRunMode
+extern int g_bWin9x;          // 1 on the Windows 9x family; set by DispatchRunMode
+
+// What the first switch letter of the command line asks for.
+enum RunMode
+{
+    RUN_INVALID,       // unknown switch: nothing runs, exit code -1
+    RUN_SETTINGS,      // no switch: settings dialog without owner
+    RUN_SETTINGS_OWNED, // C: settings dialog owned by the foreground window
+    RUN_SAVER,         // S: full-screen saving
+    RUN_PREVIEW,       // P or L: preview inside the window that follows
+    RUN_PASSWORD       // A: password change owned by the window that follows
+};
+
+struct RunRequest
+{
+    RunMode mode;
+    uint32_t window; // the decimal window handle after P, L or A; 0 otherwise
+};
+
+// Pure parsing of the command line; no platform calls beyond CharNextA.
+const char* SkipProgramName(const char* line);
+RunRequest ParseRunRequest(const char* text);
+uint32_t ParseWindowHandle(const char* text);
+
+[[noreturn]] void SaverEntry();
+int DispatchRunMode(HINSTANCE instance, const char* text);
+INT_PTR ShowSettingsDialog(HWND owner);
+
+// ---- Saver window (saver_window.cpp) ---------------------------------------
+
+extern HWND g_hSaverWnd;          // the saver window of this process, or null
+extern int g_bPreview;            // 1 when the window is a child of a preview window
+extern int g_bCloseGranted;       // 1 once a close was granted; input then gets default handling
+extern int g_bVerifying;          // 1 while a password request is on screen
+extern POINT g_ptCursorRef;       // reference cursor position for mouse dismissal
+extern UINT g_nMouseThreshold;    // dismissal threshold in pixels (100)
+extern DWORD g_dwLastVerifyTick;  // tick at the end of the last password request; ~0 = none
+extern HMODULE g_hImm;            // IMM32.DLL when already loaded in the process
+typedef HIMC(WINAPI* ImmAssociateContextProc)(HWND, HIMC);
+extern ImmAssociateContextProc g_pfnImmAssociateContext; // from g_hImm
+extern HIMC g_hPrevImc;           // input context detached from the window at creation
+
+int RunSaverWindow(HWND parent);
+LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefSaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL VerifyCloseRequest(HWND hwnd);
+uint32_t ElapsedTicks(uint32_t from, uint32_t to);
+// Sum of horizontal and vertical distance between two points.
+uint32_t CursorDistance(POINT from, POINT to);
+
+// Centres a window on the desktop, at the top of the Z order, shown.
+void CenterOnDesktop(HWND hwnd);
+
+// ---- Password verification and change (password.cpp) -----------------------
+
+typedef BOOL(WINAPI* VerifyPasswordProc)(HWND);
+extern HMODULE g_hPasswordLib;                // PASSWORD.CPL while loaded
+extern VerifyPasswordProc g_pfnVerifyPassword; // its VerifyScreenSavePwd; non-null while a password is required
+
+void LoadPasswordVerifier();
+void ReleasePasswordVerifier();
+void SetSaverRunning(int on);
+void ChangeSaverPassword(HWND owner);
+
+// ---- Tick clock (clock.cpp) -------------------------------------------------
+// Every timed rule reads time through these two, so tests can own the clock.
+
+typedef DWORD(WINAPI* TickCountProc)();
+typedef void(WINAPI* SleepProc)(DWORD);
+extern TickCountProc g_pfnTickCount; // GetTickCount unless a test replaces it
+extern SleepProc g_pfnSleep;         // Sleep unless a test replaces it
+
+DWORD ReadTickCount();
+void SleepTicks(DWORD ms);

@@ -1,0 +1,8 @@
+// Helpers shared by the test programs.
+#pragma once
+
+#include <windows.h>
+#include <string>
+
+// Path of the built Solmir.scr as a Windows path (argv[1] of every test program).
+std::string SolmirScrPath();
