@@ -20,8 +20,8 @@ struct ModuleParams
     bool active; // the module is enabled
 };
 
-extern ModuleParams g_ModParams[4];    // modules 1 to 3 (entry 0 is never shown)
-extern ModuleParams g_DefModParams[4]; // built-in defaults, filled by LoadModuleParams
+extern ModuleParams g_ModParams[4];      // modules 1 to 3 (entry 0 is never shown)
+extern ModuleParams g_DefModParams[4];   // built-in defaults, filled by LoadModuleParams
 extern float g_fDepth, g_fHorz, g_fVert; // live view: translation
 extern float g_fXrot, g_fYrot, g_fZrot;  // live view: rotations, degrees
 extern float g_fSpeed;                   // live view: animation rate
@@ -37,7 +37,24 @@ int CountActiveModules();
 int NextActiveModule(int module);
 int PrevActiveModule(int module);
 
-// ---- Frame loop and fades (frame_loop.cpp) ----------------------------------
+// The registry form: hundredths in signed 32-bit values, -9999 for "missing".
+const int32_t MISSING_VALUE = -9999;
+const float SPEED_MIN = 0.0625f;
+const float SPEED_MAX = 10.0f;
+const int DEFAULT_CYCLE_TIME = 23; // seconds
+
+// Load rules and the stored form, apart from the registry calls that use them.
+void BuildDefaultModuleParams(ModuleParams table[4]);
+float FloatFromHundredths(int32_t stored); // n/100 that saves back as n
+float ParamFromStored(int32_t stored, float defaultValue);
+float SpeedFromStored(int32_t stored);
+bool ActiveFromStored(int32_t stored, bool defaultValue);
+int CycleTimeFromStored(int32_t stored);
+int32_t StoredFromParam(float value);
+int32_t TruncToInt32(float value); // toward zero, saturating at the int32 range
+float BoundSpeed(float speed);
+
+// ---- Frame loop and fades (frame_loop.cpp, fade.cpp) ------------------------
 
 extern DWORD g_dwCycleStart; // tick when the shown module's interval began
 extern DWORD g_dwLastFrame;  // tick when the last frame passed pacing
@@ -45,6 +62,8 @@ extern int g_nFadeState;     // 0 none, 2 fading out, 1 fading in
 extern float g_fFadeAngle;   // phase of the running fade, radians
 
 const DWORD FRAME_PERIOD_MS = 30;
+const float FADE_STEP = 0.026179917f; // bits 0x3CD67744: 1.5 degrees of fade phase per frame
+const float FRAME_RATE_FLOOR = 3.0f;  // below it a failed probe leaves only cleared frames
 
 void RenderFrame(HWND window);
 void ResetFade();
@@ -52,10 +71,20 @@ float FadeOutStep();
 float FadeInStep();
 void MarkPreviewButton(HWND dialog, int module);
 
+// Pacing, cycling and fade arithmetic, apart from the GL and clock calls.
+DWORD PaceDelay(DWORD now, DWORD lastFrame);
+bool CycleTimePassed(DWORD now, DWORD cycleStart, int cycleTime);
+float FadeOutLevel(float angle);
+float FadeInLevel(float angle);
+
 // ---- Keyboard view controls and Control Menu (keys.cpp, control_menu.cpp) ---
 
 extern int g_bControlMenuOpen; // nonzero while dialog 105 is open
 
 int HandleViewKey(HWND window, UINT message, WPARAM key, LPARAM lParam);
+float ZoomStep(float depth);
+float PanStep(float depth);
+const size_t PARAM_DUMP_SIZE = 512; // characters of the F11 text, terminator included
+void FormatParamDump(char* buffer, size_t size, const ModuleParams& view);
 void ShowControlMenu(HWND owner);
 INT_PTR CALLBACK ControlMenuProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <stdint.h>
 
+#include "host/notice_text.h"
+
 // The private message that drives frames; posted by a window to itself.
 #define WM_SAVER_TICK 0x1D03
 
@@ -15,6 +17,8 @@ extern bool g_bFullScreen;    // the saver window is as wide as the desktop
 extern bool g_bStopRequested; // stop the animation and close
 extern bool g_bClosing;       // tear-down has run
 extern bool g_bInTick;        // a tick is being processed; nested ticks are dropped
+
+extern const char g_szProductKey[]; // "Software\Quenwick\Solmir", the product's registry key path
 
 // ---- Saver host procedure (saver_host.cpp) ---------------------------------
 
@@ -28,3 +32,22 @@ extern float g_fFrameRate;  // measured frames per second (33.0 when not measure
 void ProbeFrameRate();
 INT_PTR CALLBACK FrameRateNoticeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void ScheduleRemoval(HWND hwnd);
+
+// The probe's arithmetic, apart from the clock and the drawing it times.
+const DWORD PROBE_QUICK_MS = 50;           // a first frame this quick settles it: fast enough
+const DWORD PROBE_SLOW_MS = 200;           // a first frame slower than this settles it: too slow
+const float PROBE_MIN_RATE = 12.0f;        // five timed frames below this rate fail the probe
+const float PROBE_UNMEASURED_RATE = 33.0f; // the rate kept when the first frame settled it
+
+struct FrameRateVerdict
+{
+    bool ok;    // the machine is fast enough
+    float rate; // frames per second
+};
+
+// True when the first frame took long enough that four more are timed.
+bool ProbeNeedsMoreFrames(DWORD firstMs);
+// firstMs: the first frame; restMs: the four more frames (ignored unless needed).
+FrameRateVerdict JudgeFrameRate(DWORD firstMs, DWORD restMs);
+// The saver shows the notice instead of the animation: full screen, failed, below 3 fps.
+bool FrameRateNoticeDue(bool frameRateOk, bool fullScreen, float frameRate);

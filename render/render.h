@@ -8,12 +8,12 @@
 #include <GL/glu.h>
 #include <stdint.h>
 
-// ---- GL context (gl_context.cpp) -------------------------------------------
+// ---- GL context (gl_context.cpp, pixel_format.cpp) --------------------------
 
-extern HWND g_hGLWnd;            // window the context draws into; its DC is released to it
-extern HDC g_hDC;                // device context of g_hGLWnd, or null
-extern HGLRC g_hRC;              // rendering context, or null
-extern GLUquadric* g_pQuadric;   // smooth-normal, textured quadric for the cylinder; never deleted
+extern HWND g_hGLWnd;          // window the context draws into; its DC is released to it
+extern HDC g_hDC;              // device context of g_hGLWnd, or null
+extern HGLRC g_hRC;            // rendering context, or null
+extern GLUquadric* g_pQuadric; // smooth-normal, textured quadric for the cylinder; never deleted
 
 bool CreateGLContext(HWND hwnd, int colorBits);
 void KillGLContext();
@@ -21,6 +21,9 @@ void ResizeGLScene(int width, int height);
 bool InitGL();
 int FindPixelFormat(HDC hdc, int colorBits);
 unsigned ScorePixelFormat(const PIXELFORMATDESCRIPTOR& pfd, int colorBits);
+// The format among scores[0..count-1] (format i scored in scores[i-1]) with the
+// best score, the highest index among equals; 0 when none scores above 0.
+int PickPixelFormat(const unsigned* scores, int count);
 
 // ---- Textures (textures.cpp; the decoder itself is in tga.h) ----------------
 
@@ -38,16 +41,17 @@ extern TextureSlot g_Textures[2]; // slot 0: cylinder band (resource 107); slot 
 
 bool LoadTexFromResource(int id, int slot);
 bool DecodeTga(TextureSlot* slot, const uint8_t* data, uint32_t size);
+void ReleaseTexPixels(TextureSlot* slot);
 
-// ---- Module scenes (scenes.cpp) --------------------------------------------
+// ---- Module scenes (scenes.cpp, ring.cpp) -----------------------------------
 
-extern float g_fRingAngle;      // module 1 spin accumulator (the ring turns a third of it)
-extern float g_fCylinderAngle;  // module 2 spin accumulator
-extern float g_fOrbitPhase[4];  // module 3: each ring's place on its vertical circle, radians
-extern float g_fOrbitSpin[4];   // module 3: each ring's spin about its own axis, degrees
-extern bool g_bOrbitInit;       // module 3 has not yet set its phases
-extern float g_fRingListScale;  // scale the ring display list was compiled for; 0 = none
-extern GLuint g_uRingList;      // the ring display list; 0 = none
+extern float g_fRingAngle;     // module 1 spin accumulator (the ring turns a third of it)
+extern float g_fCylinderAngle; // module 2 spin accumulator
+extern float g_fOrbitPhase[4]; // module 3: each ring's place on its vertical circle, radians
+extern float g_fOrbitSpin[4];  // module 3: each ring's spin about its own axis, degrees
+extern bool g_bOrbitInit;      // module 3 has not yet set its phases
+extern float g_fRingListScale; // scale the ring display list was compiled for; 0 = none
+extern GLuint g_uRingList;     // the ring display list; 0 = none
 
 bool DrawModule1();
 bool DrawModule2();

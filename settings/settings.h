@@ -23,11 +23,28 @@ char* RegReadClassesString(const char* name, char* buffer, DWORD size, const cha
 
 extern bool g_bEditHasKeys;  // the interval box is in use: keys go to it, not the view
 extern HWND g_hPreviewFrame; // control 1008, the preview's GL window
+extern int g_nSpinStep;      // direction of the spin arrow just pressed: +1 up, -1 down, 0 none
 
+// Registers the up-down control class the dialog template uses; call once
+// before the dialog is created.
+void InitSettingsControls();
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 bool InitSettingsDialog(HWND dialog);
 void OnSettingsCommand(HWND dialog, WPARAM wParam);
 void OnCycleSpin(HWND dialog, WPARAM wParam);
+
+// ---- Switching interval arithmetic (cycle_time.cpp) -------------------------
+
+const int MIN_CYCLE_TIME = 1;    // seconds; the interval box never shows less after an edit
+const int MAX_CYCLE_TIME = 9999; // seconds
+
+// The box's text as a decimal number (leading blanks and a sign allowed);
+// text without digits gives 0.
+int ParseCycleText(const char* text);
+int ClampCycleTime(int seconds);
+// +1 for the spin's up arrow, -1 for its down arrow, from the change it
+// proposes (UDN_DELTAPOS) and its range; 0 for no change.
+int SpinArrowStep(int delta, int low, int high);
 
 // ---- About dialog and links (about.cpp) -------------------------------------
 

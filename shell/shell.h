@@ -14,12 +14,12 @@ extern int g_bWin9x;          // 1 on the Windows 9x family; set by DispatchRunM
 // What the first switch letter of the command line asks for.
 enum RunMode
 {
-    RUN_INVALID,       // unknown switch: nothing runs, exit code -1
-    RUN_SETTINGS,      // no switch: settings dialog without owner
+    RUN_INVALID,        // unknown switch: nothing runs, exit code -1
+    RUN_SETTINGS,       // no switch: settings dialog without owner
     RUN_SETTINGS_OWNED, // C: settings dialog owned by the foreground window
-    RUN_SAVER,         // S: full-screen saving
-    RUN_PREVIEW,       // P or L: preview inside the window that follows
-    RUN_PASSWORD       // A: password change owned by the window that follows
+    RUN_SAVER,          // S: full-screen saving
+    RUN_PREVIEW,        // P or L: preview inside the window that follows
+    RUN_PASSWORD        // A: password change owned by the window that follows
 };
 
 struct RunRequest
@@ -30,6 +30,7 @@ struct RunRequest
 
 // Pure parsing of the command line; no platform calls beyond CharNextA.
 const char* SkipProgramName(const char* line);
+const char* SkipSeparators(const char* text); // bytes 0x01 to 0x20 between name and switch
 RunRequest ParseRunRequest(const char* text);
 uint32_t ParseWindowHandle(const char* text);
 
@@ -37,20 +38,23 @@ uint32_t ParseWindowHandle(const char* text);
 int DispatchRunMode(HINSTANCE instance, const char* text);
 INT_PTR ShowSettingsDialog(HWND owner);
 
-// ---- Saver window (saver_window.cpp) ---------------------------------------
+// ---- Saver window (saver_window.cpp, center.cpp) ----------------------------
 
-extern HWND g_hSaverWnd;          // the saver window of this process, or null
-extern int g_bPreview;            // 1 when the window is a child of a preview window
-extern int g_bCloseGranted;       // 1 once a close was granted; input then gets default handling
-extern int g_bVerifying;          // 1 while a password request is on screen
-extern POINT g_ptCursorRef;       // reference cursor position for mouse dismissal
-extern UINT g_nMouseThreshold;    // dismissal threshold in pixels (100)
-extern DWORD g_dwLastVerifyTick;  // tick at the end of the last password request; ~0 = none
-extern HMODULE g_hImm;            // IMM32.DLL when already loaded in the process
+extern HWND g_hSaverWnd;         // the saver window of this process, or null
+extern int g_bPreview;           // 1 when the window is a child of a preview window
+extern int g_bCloseGranted;      // 1 once a close was granted; input then gets default handling
+extern int g_bVerifying;         // 1 while a password request is on screen
+extern POINT g_ptCursorRef;      // reference cursor position for mouse dismissal
+extern UINT g_nMouseThreshold;   // dismissal threshold in pixels (100)
+extern DWORD g_dwLastVerifyTick; // tick at the end of the last password request; ~0 = none
+extern HMODULE g_hImm;           // IMM32.DLL when already loaded in the process
 typedef HIMC(WINAPI* ImmAssociateContextProc)(HWND, HIMC);
 extern ImmAssociateContextProc g_pfnImmAssociateContext; // from g_hImm
-extern HIMC g_hPrevImc;           // input context detached from the window at creation
+extern HIMC g_hPrevImc; // input context detached from the window at creation
 
+// Saving when `parent` is null, else preview inside it. Returns 0 when another
+// saver already runs, -1 when no window could be made, otherwise the quit
+// message's wParam.
 int RunSaverWindow(HWND parent);
 LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefSaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -61,12 +65,24 @@ uint32_t CursorDistance(POINT from, POINT to);
 
 // Centres a window on the desktop, at the top of the Z order, shown.
 void CenterOnDesktop(HWND hwnd);
+// Top-left corner that centres a window of the given rectangle on the desktop.
+POINT CenteredOrigin(RECT desktop, RECT window);
+
+// ---- Cover windows over the other monitors (cover_windows.cpp) --------------
+
+const int MAX_COVER_WINDOWS = 16;
+extern const char COVER_CLASS_NAME[];        // window class of the cover windows
+extern HWND g_hCoverWnds[MAX_COVER_WINDOWS]; // one black window per non-primary monitor
+extern int g_nCoverWnds;                     // how many of g_hCoverWnds are in use
+
+void CreateCoverWindows();
+void DestroyCoverWindows();
 
 // ---- Password verification and change (password.cpp) -----------------------
 
 typedef BOOL(WINAPI* VerifyPasswordProc)(HWND);
-extern HMODULE g_hPasswordLib;                // PASSWORD.CPL while loaded
-extern VerifyPasswordProc g_pfnVerifyPassword; // its VerifyScreenSavePwd; non-null while a password is required
+extern HMODULE g_hPasswordLib;                 // PASSWORD.CPL while loaded
+extern VerifyPasswordProc g_pfnVerifyPassword; // VerifyScreenSavePwd; set while one is required
 
 void LoadPasswordVerifier();
 void ReleasePasswordVerifier();

@@ -1,0 +1,58 @@
+// The fades that hide a module switch: brightness falls as cos^2 of the phase
+// and rises as sin^2, one FADE_STEP of phase per frame, applied through the
+// current GL colour that the textured scenes modulate.
+#include "engine/engine.h"
+
+#include <GL/gl.h>
+#include <math.h>
+
+int g_nFadeState;
+float g_fFadeAngle;
+
+float FadeOutLevel(float angle)
+{
+    double c = cos((double)angle);
+    float v = (float)(c * c);
+    return c < 0.0 ? -v : v;
+}
+
+float FadeInLevel(float angle)
+{
+    double s = sin((double)angle);
+    return (float)(s * s);
+}
+
+void ResetFade()
+{
+    g_fFadeAngle = 0.0f;
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    g_nFadeState = 0;
+}
+
+float FadeOutStep()
+{
+    g_fFadeAngle += FADE_STEP;
+    float v = FadeOutLevel(g_fFadeAngle);
+    // Passing a quarter turn ends the fade-out black, with the phase ready
+    // for the fade-in.
+    if (v <= 0.0f)
+    {
+        v = 0.0f;
+        g_fFadeAngle = 0.0f;
+    }
+    glColor4f(v, v, v, 1.0f);
+    return v;
+}
+
+float FadeInStep()
+{
+    g_fFadeAngle += FADE_STEP;
+    float v = FadeInLevel(g_fFadeAngle);
+    if (v >= 1.0f)
+    {
+        v = 1.0f;
+        g_fFadeAngle = 0.0f;
+    }
+    glColor4f(v, v, v, 1.0f);
+    return v;
+}

@@ -1,0 +1,115 @@
+// One frame of the animation per tick: keep the settings dialog's preview
+// buttons in step, switch modules behind a fade once the cycle time has
+// passed, hold frames at least FRAME_PERIOD_MS apart, draw and present.
+#include "engine/engine.h"
+#include "host/host.h"
+#include "render/render.h"
+#include "shell/shell.h"
+
+DWORD g_dwCycleStart;
+DWORD g_dwLastFrame;
+
+static const int FIRST_PREVIEW_BUTTON = 1024; // module m's preview button is 1023 + m
+static const int LAST_PREVIEW_BUTTON = 1033;
+
+DWORD PaceDelay(DWORD now, DWORD lastFrame)
+{
+    // The distance is taken both ways round, so a clock that stepped back
+    // does not stall the loop. Unsigned negation keeps 0x80000000 defined.
+    DWORD forward = now - lastFrame;
+    DWORD elapsed = forward <= 0x80000000u ? forward : 0u - forward;
+    return elapsed < FRAME_PERIOD_MS ? FRAME_PERIOD_MS - elapsed : 0;
+}
+
+bool CycleTimePassed(DWORD now, DWORD cycleStart, int cycleTime)
+{
+    // The interval saturates rather than wraps, so a huge stored cycle time
+    // means "never" instead of some short interval.
+    DWORD seconds = (DWORD)cycleTime;
+    DWORD interval = seconds > 0xFFFFFFFFu / 1000u ? 0xFFFFFFFFu : seconds * 1000u;
+    return now - cycleStart > interval;
+}
+
+void MarkPreviewButton(HWND dialog, int module)
+{
+    for (int id = FIRST_PREVIEW_BUTTON; id <= LAST_PREVIEW_BUTTON; ++id)
+    {
+        bool shown = id == FIRST_PREVIEW_BUTTON - 1 + module;
+        CheckDlgButton(dialog, id, shown ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
+// Steps the fade that hides a module switch; the switch itself happens in
+// the black frame between fade-out and fade-in.
+static void StepModuleCycle()
+{
+    if (g_nFadeState == 0)
+    {
+        g_nFadeState = 2;
+    }
+    if (g_nFadeState == 2)
+    {
+        if (FadeOutStep() == 0.0f)
+        {
+            StoreViewToModule(g_nModule);
+            g_nModule = NextActiveModule(g_nModule);
+            LoadViewFromModule(g_nModule);
+            g_nFadeState = 1;
+        }
+    }
+    else if (FadeInStep() == 1.0f)
+    {
+        g_nFadeState = 0;
+        g_dwCycleStart = ReadTickCount();
+    }
+}
+
+static bool DrawShownModule()
+{
+    switch (g_nModule)
+    {
+    case 1:
+        return DrawModule1();
+    case 2:
+        return DrawModule2();
+    case 3:
+        return DrawModule3();
+    default:
+        return DrawEmptyScene();
+    }
+}
+
+void RenderFrame(HWND window)
+{
+    if (!g_bSaverMode)
+    {
+        MarkPreviewButton(window, g_nModule);
+    }
+
+    if (g_bSaverMode && CountActiveModules() > 1 &&
+        CycleTimePassed(ReadTickCount(), g_dwCycleStart, g_nCycleTime))
+    {
+        StepModuleCycle();
+    }
+
+    DWORD delay = PaceDelay(ReadTickCount(), g_dwLastFrame);
+    if (delay > 0)
+    {
+        SleepTicks(delay);
+        if (g_bStopRequested)
+        {
+            return;
+        }
+    }
+    g_dwLastFrame = ReadTickCount();
+
+    if (!g_bFrameRateOk && g_fFrameRate < FRAME_RATE_FLOOR)
+    {
+        g_nModule = 0;
+    }
+
+    if (DrawShownModule() && !g_bStopRequested)
+    {
+        SwapBuffers(g_hDC);
+    }
+}

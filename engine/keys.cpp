@@ -1,0 +1,174 @@
+// The keyboard view controls: every key-down steers the live view of the
+// shown module by one step, switches modules, opens the Control Menu or the
+// parameter dump, or quits the saver.
+#include "engine/engine.h"
+#include "host/host.h"
+#include "shell/shell.h"
+
+#include <stdio.h>
+
+static const float ROTATE_STEP = 1.5f; // degrees per key press
+static const float SPEED_STEP = 0.125f;
+
+// Zoom and pan grow with the depth in whole units per fifty, so a far scene
+// moves as visibly as a near one; below fifty the fine steps apply.
+static int DepthStepUnits(float depth)
+{
+    return TruncToInt32(depth) / 50;
+}
+
+float ZoomStep(float depth)
+{
+    int q = DepthStepUnits(depth);
+    return q >= 1 ? (float)q : 0.3f;
+}
+
+float PanStep(float depth)
+{
+    int q = DepthStepUnits(depth);
+    return q >= 1 ? (float)q : 0.1f;
+}
+
+void FormatParamDump(char* buffer, size_t size, const ModuleParams& view)
+{
+    snprintf(buffer, size,
+             "g_fDepth %f\ng_fHorz  %f\ng_fVert  %f\ng_fXrot  %f\ng_fYrot  %f\ng_fZrot  %f\n"
+             "g_fSpeed %f\n",
+             (double)view.depth, (double)view.horz, (double)view.vert, (double)view.xrot,
+             (double)view.yrot, (double)view.zrot, (double)view.speed);
+}
+
+static void ShowParamDump(HWND window)
+{
+    ModuleParams view = {};
+    view.depth = g_fDepth;
+    view.horz = g_fHorz;
+    view.vert = g_fVert;
+    view.xrot = g_fXrot;
+    view.yrot = g_fYrot;
+    view.zrot = g_fZrot;
+    view.speed = g_fSpeed;
+    char text[PARAM_DUMP_SIZE];
+    FormatParamDump(text, sizeof(text), view);
+    MessageBoxA(window, text, "Params", MB_OK);
+}
+
+// Enter and Backspace: the shown view is kept in its record, the new module
+// gets its stored view and a whole cycle interval, and any fade ends white.
+static void SwitchModule(HWND window, bool forward)
+{
+    StoreViewToModule(g_nModule);
+    g_nModule = forward ? NextActiveModule(g_nModule) : PrevActiveModule(g_nModule);
+    LoadViewFromModule(g_nModule);
+    g_dwCycleStart = ReadTickCount();
+    ResetFade();
+    if (!g_bSaverMode)
+    {
+        MarkPreviewButton(window, g_nModule);
+    }
+    // With a single module there is nothing to switch to: Enter quits.
+    if (forward && g_bSaverMode && CountActiveModules() == 1)
+    {
+        g_bStopRequested = true;
+    }
+}
+
+static void StepSpeed(float delta)
+{
+    g_fSpeed = BoundSpeed(g_fSpeed + delta);
+}
+
+int HandleViewKey(HWND window, UINT message, WPARAM key, LPARAM lParam)
+{
+    (void)lParam;
+    // The small preview in the display settings takes no keys at all.
+    if (g_bSaverMode && !g_bFullScreen)
+    {
+        return 0;
+    }
+    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN)
+    {
+        return 0;
+    }
+
+    float zoom = ZoomStep(g_fDepth);
+    float pan = PanStep(g_fDepth);
+    switch (key)
+    {
+    case VK_F1:
+        ShowControlMenu(window);
+        break;
+    case VK_ESCAPE:
+        g_bStopRequested = true;
+        break;
+    case VK_PRIOR:
+    case VK_NUMPAD9:
+        g_fDepth += zoom;
+        break;
+    case VK_NEXT:
+    case VK_NUMPAD3:
+        g_fDepth -= zoom;
+        break;
+    case VK_UP:
+    case VK_NUMPAD8:
+        g_fVert += pan;
+        break;
+    case VK_DOWN:
+    case VK_NUMPAD2:
+        g_fVert -= pan;
+        break;
+    case VK_LEFT:
+    case VK_NUMPAD4:
+        g_fHorz -= pan;
+        break;
+    case VK_RIGHT:
+    case VK_NUMPAD6:
+        g_fHorz += pan;
+        break;
+    case VK_F2:
+        g_fXrot -= ROTATE_STEP;
+        break;
+    case VK_F3:
+        g_fXrot += ROTATE_STEP;
+        break;
+    case VK_F4:
+        g_fYrot -= ROTATE_STEP;
+        break;
+    case VK_F5:
+        g_fYrot += ROTATE_STEP;
+        break;
+    case VK_F6:
+        g_fZrot += ROTATE_STEP;
+        break;
+    case VK_F7:
+        g_fZrot -= ROTATE_STEP;
+        break;
+    case VK_F8:
+        StepSpeed(-SPEED_STEP);
+        break;
+    case VK_F9:
+        StepSpeed(SPEED_STEP);
+        break;
+    case VK_HOME:
+        LoadViewFromDefaults(g_nModule);
+        break;
+    case VK_RETURN:
+        SwitchModule(window, true);
+        break;
+    case VK_BACK:
+        SwitchModule(window, false);
+        break;
+    case VK_F11:
+        ShowParamDump(window);
+        break;
+    default:
+        // Any other key is the user coming back: the saver quits, the
+        // settings dialog ignores it.
+        if (g_bSaverMode)
+        {
+            g_bStopRequested = true;
+        }
+        break;
+    }
+    return 0;
+}

@@ -1,0 +1,110 @@
+// The start-up frame-rate probe and the low-frame-rate notice (dialog 2005).
+#include "host/host.h"
+
+#include "engine/engine.h"
+#include "render/render.h"
+#include "shell/shell.h"
+#include "resource.h"
+
+bool g_bFrameRateOk = true;
+float g_fFrameRate = PROBE_UNMEASURED_RATE;
+
+namespace
+{
+
+// Four frames more than the first: five in all over the second measurement.
+const int kProbeExtraFrames = 4;
+
+void InitFrameRateNotice(HWND dialog)
+{
+    CenterOnDesktop(dialog);
+    SetFocus(GetDlgItem(dialog, IDOK));
+    char text[FRAME_RATE_TEXT_SIZE];
+    FormatFrameRateText(text, sizeof(text), g_fFrameRate);
+    SetDlgItemTextA(dialog, IDC_FRAME_RATE_TEXT, text);
+}
+
+INT_PTR OnNoticeCommand(HWND dialog, WORD id)
+{
+    switch (id)
+    {
+    case IDOK:
+    case IDCANCEL:
+        EndDialog(dialog, 1);
+        return TRUE;
+    case IDC_REMOVE_SOLMIR:
+        // The notice stays open; closing it closes the saver.
+        ScheduleRemoval(dialog);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+bool ProbeNeedsMoreFrames(DWORD firstMs)
+{
+    return firstMs > PROBE_QUICK_MS && firstMs <= PROBE_SLOW_MS;
+}
+
+FrameRateVerdict JudgeFrameRate(DWORD firstMs, DWORD restMs)
+{
+    FrameRateVerdict verdict = {};
+    verdict.ok = true;
+    verdict.rate = PROBE_UNMEASURED_RATE;
+    if (firstMs > PROBE_SLOW_MS)
+    {
+        verdict.ok = false;
+        verdict.rate = static_cast<float>(1000.0 / firstMs);
+    }
+    else if (ProbeNeedsMoreFrames(firstMs))
+    {
+        // Five frames over their total time plus one millisecond, summed in
+        // 32-bit tick arithmetic.
+        DWORD total = firstMs + restMs + 1;
+        verdict.rate = static_cast<float>(5000.0 / total);
+        verdict.ok = !(verdict.rate < PROBE_MIN_RATE);
+    }
+    return verdict;
+}
+
+bool FrameRateNoticeDue(bool frameRateOk, bool fullScreen, float frameRate)
+{
+    return !frameRateOk && fullScreen && frameRate < FRAME_RATE_FLOOR;
+}
+
+void ProbeFrameRate()
+{
+    // The probe frames are drawn but never presented; they only cost time.
+    DWORD start = ReadTickCount();
+    DrawModule1();
+    DWORD firstMs = ReadTickCount() - start;
+
+    DWORD restMs = 0;
+    if (ProbeNeedsMoreFrames(firstMs))
+    {
+        start = ReadTickCount();
+        for (int i = 0; i < kProbeExtraFrames; ++i)
+        {
+            DrawModule1();
+        }
+        restMs = ReadTickCount() - start;
+    }
+
+    FrameRateVerdict verdict = JudgeFrameRate(firstMs, restMs);
+    g_bFrameRateOk = verdict.ok;
+    g_fFrameRate = verdict.rate;
+}
+
+INT_PTR CALLBACK FrameRateNoticeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        InitFrameRateNotice(hwnd);
+        return FALSE; // the focus is on OK already
+    case WM_COMMAND:
+        return OnNoticeCommand(hwnd, LOWORD(wParam));
+    }
+    return FALSE;
+}

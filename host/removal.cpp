@@ -1,0 +1,93 @@
+// Removal scheduling: the notice's "Remove Solmir" adds the uninstaller to the
+// system's run-once list, to run at the next Windows start.
+#include "host/host.h"
+
+#include "settings/settings.h"
+#include "shell/shell.h"
+
+namespace
+{
+
+const char kRunOncePath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+const char kRemovedText[] = "This Screen saver will be removed\nthe next time you start Windows.";
+const char kRemovedCaption[] = "Screen saver will be removed.";
+const char kNotRemovedText[] =
+    "Solmir could not be scheduled for removal.\nPlease remove it with Add or Remove Programs.";
+const char kNotRemovedCaption[] = "Screen saver will not be removed.";
+
+// A value that does not fit the read buffer reads as the default text, just
+// as a missing one does; asking for its size tells the two apart.
+bool RunOnceValueHasData(const char* name)
+{
+    HKEY key = NULL;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunOncePath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    {
+        return false;
+    }
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key, name, NULL, NULL, NULL, &size);
+    RegCloseKey(key);
+    // An empty string is its terminator alone.
+    return status == ERROR_SUCCESS && size > 1;
+}
+
+// A name whose value is missing or empty is free; every other is taken, an
+// over-long one too, so an entry someone else made is never overwritten.
+bool RunOnceNameFree(const char* name)
+{
+    char text[REMOVAL_TEXT_SIZE];
+    RegReadMachineString(name, text, sizeof(text), "");
+    return text[0] == '\0' && !RunOnceValueHasData(name);
+}
+
+// Tries "kill_saver", "kill_saver1", ... in the run-once key, selected. The
+// search is bounded: a list full of our own entries ends it without a name.
+bool FindFreeRunOnceName(char* name, size_t size)
+{
+    for (int counter = 0; counter <= RUN_ONCE_NAME_LIMIT; ++counter)
+    {
+        if (FormatRunOnceName(name, size, counter) && RunOnceNameFree(name))
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Writes the run-once entry; the product key is selected again afterwards
+// whatever happened, for the registry reads and writes of the rest of the run.
+bool WriteRunOnceEntry(HWND hwnd, const char* command)
+{
+    RegSelectKey(hwnd, kRunOncePath);
+    char name[RUN_ONCE_NAME_SIZE];
+    bool written = FindFreeRunOnceName(name, sizeof(name)) && RegWriteMachineString(name, command);
+    RegSelectKey(hwnd, g_szProductKey);
+    return written;
+}
+
+} // namespace
+
+void ScheduleRemoval(HWND hwnd)
+{
+    // The full-screen saver is topmost: the message box below must not end up
+    // behind it.
+    SetWindowPos(g_hSaverWnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+    // The product key is the selected one here: the host selected it at
+    // creation, the settings dialog at its start.
+    char installDir[REMOVAL_TEXT_SIZE];
+    RegReadMachineString("install_dir", installDir, sizeof(installDir), "");
+    char command[REMOVAL_TEXT_SIZE];
+    bool scheduled = BuildRemovalCommand(command, sizeof(command), installDir) &&
+                     WriteRunOnceEntry(hwnd, command);
+
+    if (scheduled)
+    {
+        MessageBoxA(hwnd, kRemovedText, kRemovedCaption, MB_OK);
+    }
+    else
+    {
+        MessageBoxA(hwnd, kNotRemovedText, kNotRemovedCaption, MB_OK);
+    }
+}

@@ -1,0 +1,174 @@
+// The registry store: one process-wide selected key path, and value
+// operations that each open it in their own hive, do one query or set, and
+// close it again. Nothing is cached and no key handle outlives an operation.
+#include "settings/settings.h"
+
+#include <string.h>
+
+char g_szRegPath[64];
+char g_szRegClass[40];
+
+// Copies text into a buffer of the given size, cutting it short when needed;
+// the buffer always ends terminated. Returns false when the text did not fit.
+static bool CopyTextBounded(char* buffer, size_t size, const char* text)
+{
+    if (buffer == NULL || size == 0)
+    {
+        return false;
+    }
+    if (text == NULL)
+    {
+        buffer[0] = '\0';
+        return true;
+    }
+    size_t length = strnlen(text, size);
+    if (length >= size)
+    {
+        memcpy(buffer, text, size - 1);
+        buffer[size - 1] = '\0';
+        return false;
+    }
+    memcpy(buffer, text, length + 1);
+    return true;
+}
+
+void RegSelectKey(HWND hwnd, const char* path)
+{
+    // A path that does not fit would address a different key than the caller
+    // named; it selects nothing instead, so value operations fail until the
+    // next good selection rather than touch the wrong key.
+    if (path == NULL || !CopyTextBounded(g_szRegPath, sizeof(g_szRegPath), path))
+    {
+        g_szRegPath[0] = '\0';
+    }
+
+    // The class is asked into a scratch buffer: a null window fails the query
+    // and must leave the class of the last selection in place.
+    char className[sizeof(g_szRegClass)] = {};
+    if (GetClassNameA(hwnd, className, sizeof(className)) > 0)
+    {
+        CopyTextBounded(g_szRegClass, sizeof(g_szRegClass), className);
+    }
+}
+
+// Opens (and, when missing, creates with the recorded class) the selected
+// path in a hive with full access. An empty path would open the hive's root
+// itself, which no caller means: it fails like an unopenable key.
+static HKEY OpenSelectedKey(HKEY hive)
+{
+    if (g_szRegPath[0] == '\0')
+    {
+        return NULL;
+    }
+    HKEY key = NULL;
+    LONG status = RegCreateKeyExA(hive, g_szRegPath, 0, g_szRegClass, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, NULL, &key, NULL);
+    return status == ERROR_SUCCESS ? key : NULL;
+}
+
+int32_t RegReadValue(const char* name, int32_t defaultValue)
+{
+    HKEY key = OpenSelectedKey(HKEY_CURRENT_USER);
+    if (key == NULL)
+    {
+        return defaultValue;
+    }
+    // Data shorter than four bytes leaves the rest of the number zero.
+    BYTE data[4] = {};
+    DWORD size = sizeof(data);
+    int32_t result = defaultValue;
+    if (RegQueryValueExA(key, name, NULL, NULL, data, &size) == ERROR_SUCCESS)
+    {
+        result = (int32_t)((uint32_t)data[0] | ((uint32_t)data[1] << 8) |
+                           ((uint32_t)data[2] << 16) | ((uint32_t)data[3] << 24));
+    }
+    RegCloseKey(key);
+    return result;
+}
+
+bool RegWriteValue(const char* name, int32_t value)
+{
+    HKEY key = OpenSelectedKey(HKEY_CURRENT_USER);
+    if (key == NULL)
+    {
+        return false;
+    }
+    DWORD data = (DWORD)value;
+    bool stored =
+        RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&data, sizeof(data)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return stored;
+}
+
+// One string read for both hives. The caller's buffer ends up holding either
+// the stored text, terminated, or the default text (cut to fit).
+static char* ReadStringValue(HKEY hive, const char* name, char* buffer, DWORD size,
+                             const char* defaultText)
+{
+    if (buffer == NULL || size == 0)
+    {
+        return buffer;
+    }
+    HKEY key = OpenSelectedKey(hive);
+    if (key == NULL)
+    {
+        CopyTextBounded(buffer, size, defaultText);
+        return buffer;
+    }
+    DWORD length = size;
+    bool ok = RegQueryValueExA(key, name, NULL, NULL, (BYTE*)buffer, &length) == ERROR_SUCCESS &&
+              length <= size;
+    if (ok)
+    {
+        // Data stored without a terminator is ended here; when it fills the
+        // whole buffer there is no room for one, so it counts as too long.
+        if (length == 0)
+        {
+            buffer[0] = '\0';
+        }
+        else if (buffer[length - 1] != '\0')
+        {
+            if (length < size)
+            {
+                buffer[length] = '\0';
+            }
+            else
+            {
+                ok = false;
+            }
+        }
+    }
+    if (!ok)
+    {
+        CopyTextBounded(buffer, size, defaultText);
+    }
+    RegCloseKey(key);
+    return buffer;
+}
+
+char* RegReadMachineString(const char* name, char* buffer, DWORD size, const char* defaultText)
+{
+    return ReadStringValue(HKEY_LOCAL_MACHINE, name, buffer, size, defaultText);
+}
+
+char* RegReadClassesString(const char* name, char* buffer, DWORD size, const char* defaultText)
+{
+    return ReadStringValue(HKEY_CLASSES_ROOT, name, buffer, size, defaultText);
+}
+
+bool RegWriteMachineString(const char* name, const char* text)
+{
+    if (text == NULL)
+    {
+        return false;
+    }
+    HKEY key = OpenSelectedKey(HKEY_LOCAL_MACHINE);
+    if (key == NULL)
+    {
+        return false;
+    }
+    DWORD size = (DWORD)strlen(text) + 1;
+    bool stored = RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return stored;
+}

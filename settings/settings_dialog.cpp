@@ -1,0 +1,369 @@
+// The settings dialog: module switches, the live preview in frame 1008, the
+// switching interval with its spin arrows, About, OK and Cancel. It runs the
+// saver's own engine in dialog mode, driven by the same self-posted tick as
+// the saver window, and stores nothing unless OK is pressed.
+#include "settings/settings.h"
+
+#include "engine/engine.h"
+#include "host/host.h"
+#include "render/render.h"
+#include "resource.h"
+#include "shell/shell.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+
+bool g_bEditHasKeys;
+HWND g_hPreviewFrame;
+int g_nSpinStep;
+
+namespace
+{
+
+// The enable box and preview button of each module, in module order.
+struct ModuleControls
+{
+    int module;
+    int enableBox;
+    int previewButton;
+};
+
+const ModuleControls MODULE_CONTROLS[] = {
+    {1, IDC_ENABLE_MODULE1, IDC_PREVIEW_MODULE1},
+    {2, IDC_ENABLE_MODULE2, IDC_PREVIEW_MODULE2},
+    {3, IDC_ENABLE_MODULE3, IDC_PREVIEW_MODULE3},
+};
+
+// Nine characters hold every number the box can show and then some.
+const int CYCLE_TEXT_SIZE = 10;
+
+const ModuleControls* FindModuleControls(int id)
+{
+    for (const ModuleControls& controls : MODULE_CONTROLS)
+    {
+        if (controls.enableBox == id || controls.previewButton == id)
+        {
+            return &controls;
+        }
+    }
+    return nullptr;
+}
+
+void ShowEnableBoxes(HWND dialog)
+{
+    for (const ModuleControls& controls : MODULE_CONTROLS)
+    {
+        CheckDlgButton(dialog, controls.enableBox,
+                       g_ModParams[controls.module].active ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
+int ReadCycleBox(HWND dialog)
+{
+    char text[CYCLE_TEXT_SIZE] = {};
+    GetDlgItemTextA(dialog, IDC_CYCLE_TIME, text, sizeof(text));
+    return ParseCycleText(text);
+}
+
+void WriteCycleBox(HWND dialog, int seconds)
+{
+    char text[16] = {};
+    snprintf(text, sizeof(text), "%d", seconds);
+    SetDlgItemTextA(dialog, IDC_CYCLE_TIME, text);
+}
+
+void SetCycleTime(HWND dialog, int seconds)
+{
+    g_nCycleTime = ClampCycleTime(seconds);
+    WriteCycleBox(dialog, g_nCycleTime);
+}
+
+void PostSlowMachineCommand(HWND dialog)
+{
+    PostMessageA(dialog, WM_COMMAND, IDC_SLOW_MACHINE, static_cast<LPARAM>(-1));
+}
+
+void PostTick(HWND dialog)
+{
+    PostMessageA(dialog, WM_SAVER_TICK, static_cast<WPARAM>(-1), static_cast<LPARAM>(-1));
+}
+
+// The enable box decides the module's flag; a slow machine is told again each
+// time a module is switched on.
+void OnEnableBox(HWND dialog, const ModuleControls& controls)
+{
+    bool enabled = IsDlgButtonChecked(dialog, controls.enableBox) == BST_CHECKED;
+    g_ModParams[controls.module].active = enabled;
+    if (!g_bFrameRateOk && enabled)
+    {
+        PostSlowMachineCommand(dialog);
+    }
+}
+
+// The chosen module is shown whether it is enabled or not; the dialog never
+// switches modules by itself.
+void OnPreviewButton(HWND dialog, const ModuleControls& controls)
+{
+    StoreViewToModule(g_nModule);
+    g_nModule = controls.module;
+    LoadViewFromModule(g_nModule);
+    OnEnableBox(dialog, controls);
+}
+
+void OnCycleBox(HWND dialog, WORD notification)
+{
+    // Any notification but the focus loss means the box is being typed into.
+    g_bEditHasKeys = notification != EN_KILLFOCUS;
+    if (notification == EN_KILLFOCUS)
+    {
+        SetCycleTime(dialog, ReadCycleBox(dialog));
+    }
+}
+
+void OnSettingsOk(HWND dialog)
+{
+    // Unclamped: a stored 0 the user never touched goes back as 0.
+    g_nCycleTime = ReadCycleBox(dialog);
+    StoreViewToModule(g_nModule);
+    SaveModuleParams();
+    g_bStopRequested = true;
+}
+
+void OnSlowMachine(HWND dialog)
+{
+    if (g_fFrameRate < FRAME_RATE_FLOOR)
+    {
+        g_ModParams[1].active = false;
+        CheckDlgButton(dialog, IDC_ENABLE_MODULE1, BST_UNCHECKED);
+    }
+    DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_FRAME_RATE_NOTICE), dialog,
+                    FrameRateNoticeProc, 0);
+}
+
+void SetAllModules(HWND dialog, bool enabled)
+{
+    for (const ModuleControls& controls : MODULE_CONTROLS)
+    {
+        g_ModParams[controls.module].active = enabled;
+    }
+    ShowEnableBoxes(dialog);
+}
+
+BOOL OnSettingsInit(HWND dialog)
+{
+    g_bSaverMode = false;
+    RegSelectKey(dialog, g_szProductKey);
+    LoadModuleParams();
+    if (InitSettingsDialog(dialog))
+    {
+        // Writing the interval box raised the flag; nobody has typed yet.
+        g_bEditHasKeys = false;
+        g_dwCycleStart = ReadTickCount();
+        ProbeFrameRate();
+        PostTick(dialog);
+        if (!g_bFrameRateOk)
+        {
+            PostSlowMachineCommand(dialog);
+        }
+    }
+    else
+    {
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    }
+    // The system gives the focus to the first tab stop.
+    return TRUE;
+}
+
+// Keys steer the preview unless the interval box is in use. No dialog
+// navigation runs here: Tab, Enter and the arrows are view keys too.
+void DrainSettingsQueue(HWND dialog)
+{
+    MSG msg = {};
+    while (!g_bStopRequested && PeekMessageA(&msg, dialog, 0, 0, PM_REMOVE))
+    {
+        bool isKey = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
+        if (isKey && !g_bEditHasKeys)
+        {
+            HandleViewKey(dialog, msg.message, msg.wParam, msg.lParam);
+        }
+        else if (msg.message == WM_CLOSE)
+        {
+            g_bStopRequested = true;
+        }
+        else
+        {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+// A modal dialog opened from the drain (About, the notice, the Control Menu)
+// runs inside this tick; ticks that arrive meanwhile are dropped, so the
+// preview stands still until it closes.
+void OnSettingsTick(HWND dialog)
+{
+    if (g_bInTick || g_bStopRequested)
+    {
+        return;
+    }
+    g_bInTick = true;
+    DrainSettingsQueue(dialog);
+    if (g_bStopRequested && !g_bClosing)
+    {
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    }
+    if (!g_bStopRequested)
+    {
+        RenderFrame(dialog);
+        PostTick(dialog);
+    }
+    g_bInTick = false;
+}
+
+void OnSettingsClose(HWND dialog)
+{
+    if (g_bClosing)
+    {
+        return;
+    }
+    g_bClosing = true;
+    g_bStopRequested = true;
+    KillGLContext();
+    EndDialog(dialog, 1);
+}
+
+// The spin's own position carries no meaning: the direction of each arrow
+// press is taken from its change notification and used by the scroll message
+// that follows it.
+void OnSpinNotify(const NMHDR* header)
+{
+    if (header->idFrom != IDC_CYCLE_SPIN || header->code != UDN_DELTAPOS)
+    {
+        return;
+    }
+    const NMUPDOWN* change = reinterpret_cast<const NMUPDOWN*>(header);
+    int low = 0;
+    int high = 0;
+    SendMessageA(header->hwndFrom, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                 reinterpret_cast<LPARAM>(&high));
+    g_nSpinStep = SpinArrowStep(change->iDelta, low, high);
+}
+
+} // namespace
+
+void InitSettingsControls()
+{
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_UPDOWN_CLASS;
+    InitCommonControlsEx(&controls);
+}
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        return OnSettingsInit(dialog);
+    case WM_COMMAND:
+        OnSettingsCommand(dialog, wParam);
+        return TRUE;
+    case WM_NOTIFY:
+        OnSpinNotify(reinterpret_cast<const NMHDR*>(lParam));
+        return FALSE; // the spin may move; its position is not used
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        OnCycleSpin(dialog, wParam);
+        return TRUE;
+    case WM_CLOSE:
+        OnSettingsClose(dialog);
+        return TRUE;
+    case WM_SAVER_TICK:
+        OnSettingsTick(dialog);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+bool InitSettingsDialog(HWND dialog)
+{
+    RegSelectKey(dialog, g_szProductKey);
+    g_hPreviewFrame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
+    CenterOnDesktop(dialog);
+    bool ready = CreateGLContext(g_hPreviewFrame, 32);
+    ShowEnableBoxes(dialog);
+    WriteCycleBox(dialog, g_nCycleTime);
+    return ready;
+}
+
+void OnSettingsCommand(HWND dialog, WPARAM wParam)
+{
+    g_bEditHasKeys = false;
+    int id = LOWORD(wParam);
+    const ModuleControls* controls = FindModuleControls(id);
+    if (controls != nullptr)
+    {
+        if (id == controls->previewButton)
+        {
+            OnPreviewButton(dialog, *controls);
+        }
+        else
+        {
+            OnEnableBox(dialog, *controls);
+        }
+        return;
+    }
+    switch (id)
+    {
+    case IDC_CYCLE_TIME:
+        OnCycleBox(dialog, HIWORD(wParam));
+        break;
+    case IDOK:
+        OnSettingsOk(dialog);
+        break;
+    case IDCANCEL:
+        g_bStopRequested = true;
+        break;
+    case IDC_ABOUT:
+        DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, AboutDialogProc, 0);
+        break;
+    case IDC_SLOW_MACHINE:
+        OnSlowMachine(dialog);
+        break;
+    case IDC_ENABLE_ALL:
+        SetAllModules(dialog, true);
+        break;
+    case IDC_DISABLE_ALL:
+        SetAllModules(dialog, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void OnCycleSpin(HWND dialog, WPARAM wParam)
+{
+    int seconds = ReadCycleBox(dialog);
+    switch (LOWORD(wParam))
+    {
+    case SB_THUMBPOSITION:
+        // Sent once per arrow press, at the limits of the spin's range too.
+        seconds += g_nSpinStep;
+        g_nSpinStep = 0;
+        break;
+    case SB_THUMBTRACK:
+    case SB_ENDSCROLL:
+        return;
+    case SB_TOP:
+        seconds = MAX_CYCLE_TIME;
+        break;
+    case SB_BOTTOM:
+        seconds = 0;
+        break;
+    default:
+        break;
+    }
+    SetCycleTime(dialog, seconds);
+}

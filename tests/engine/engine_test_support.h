@@ -1,0 +1,25 @@
+// Helpers for the engine tests: a tick clock the test drives, and a window
+// with an OpenGL context and the settings dialog's preview buttons.
+#pragma once
+
+#include <windows.h>
+#include <GL/gl.h>
+#include <vector>
+
+extern DWORD g_dwTestNow;               // what the engine's tick clock reads
+extern std::vector<DWORD> g_TestSleeps; // every pacing sleep, in order; each advances the clock
+extern bool g_bStopOnSleep;             // a sleep sets g_bStopRequested, as a close would
+
+void InstallTestClock(DWORD now);
+void RestoreTestClock();
+
+// A hidden window with a current GL context (the real CreateGLContext when it
+// succeeds, a plain context of the window otherwise) and check boxes 1024 to
+// 1028 standing in for the preview buttons.
+HWND OpenTestGLWindow();
+void CloseTestGLWindow(HWND window);
+
+// The GL colour the fades leave in force.
+void ReadCurrentColor(float rgba[4]);
+// Id of the one checked preview button 1024..1028, 0 when none, -1 when several.
+int CheckedPreviewButton(HWND window);

@@ -1,0 +1,86 @@
+// The settings mode of the built Solmir.scr: started without a switch and with
+// /c:1234, it shows the settings dialog, closes on Esc and exits with 1.
+#include "settings_test_support.h"
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+
+HWND FindProcessWindow(DWORD processId, const char* title)
+{
+    struct Search
+    {
+        DWORD processId;
+        const char* title;
+        HWND found;
+    } search = {processId, title, NULL};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            Search* s = reinterpret_cast<Search*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            char text[128] = {};
+            GetWindowTextA(hwnd, text, sizeof(text));
+            if (owner == s->processId && IsWindowVisible(hwnd) && strcmp(text, s->title) == 0)
+            {
+                s->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST(SettingsMode, OpensTheSettingsDialogAndEscClosesItWithExitCodeOne)
+{
+    const std::string scr = SolmirScrPath();
+    ASSERT_FALSE(scr.empty());
+    const char* tails[] = {"", " /c:1234"};
+    for (const char* tail : tails)
+    {
+        ASSERT_TRUE(ResetKey(HKEY_CURRENT_USER, kProductKey));
+        std::string line = "\"" + scr + "\"" + tail;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        ASSERT_TRUE(CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                                   &process))
+            << line;
+        HWND dialog = NULL;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                dialog = FindProcessWindow(process.dwProcessId, kSettingsTitle);
+                return dialog != NULL;
+            },
+            10000))
+            << line << ": no settings dialog";
+        if (dialog != NULL)
+        {
+            SetForegroundWindow(dialog);
+            Sleep(500);
+            PressKey(VK_ESCAPE);
+        }
+        bool ended = WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0;
+        EXPECT_TRUE(ended) << line << ": still running after Esc";
+        if (!ended)
+        {
+            TerminateProcess(process.hProcess, 99);
+            WaitForSingleObject(process.hProcess, 5000);
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        EXPECT_EQ(1u, code) << line;
+        // The start wrote back what it loaded, as the saver does.
+        EXPECT_EQ(25u, ReadStoredValues().size()) << line;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+} // namespace
