@@ -17,7 +17,8 @@ bool g_bOrbitInit = true;
 static const float SPIN_WRAP = 5000000.0f;
 static const double ORBIT_TWO_PI = 6.283185;
 
-// Prologue step: the live view, rotations in degrees.
+// Every scene is drawn from the live view: the translation first, then the
+// rotations about x, y and z, in degrees.
 static void ApplyLiveView()
 {
     glLoadIdentity();
@@ -46,7 +47,7 @@ bool DrawModule1()
     }
     ApplyLiveView();
     glPushMatrix();
-    glRotatef(g_fRingAngle / 3.0f, 0.0f, 1.0f, 0.0f);
+    glRotatef((float)(g_fRingAngle / 3.0), 0.0f, 1.0f, 0.0f);
     DrawRing(1.0f);
     glPopMatrix();
     // After drawing: the frame shows the angle before the step.
@@ -67,7 +68,7 @@ bool DrawModule2()
     }
     ApplyLiveView();
     glPushMatrix();
-    glRotatef(g_fCylinderAngle / 3.0f, 0.0f, 1.0f, 0.0f);
+    glRotatef((float)(g_fCylinderAngle / 3.0), 0.0f, 1.0f, 0.0f);
     // Upright, radius 10 and height 4.8, centred on the origin (the quadric
     // runs from z = 0 to its height); slot 0 is bound on entry.
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);

@@ -225,3 +225,38 @@ TEST(GLContextFailure, WindowWithoutADeviceContextFailsWithItsBox)
     KillGLContext();
     EXPECT_EQ(1u, capture.boxes.size());
 }
+
+TEST(GLContextFailure, WindowWithAnotherFormatAlreadySetFailsWithItsBox)
+{
+    // A window keeps the first pixel format set on it; give it one the
+    // search would not choose.
+    HWND hwnd = CreateHiddenTestWindow(32, 32);
+    HDC dc = GetDC(hwnd);
+    const int chosen = FindPixelFormat(dc, 32);
+    PIXELFORMATDESCRIPTOR pfd = {};
+    const int count = DescribePixelFormat(dc, 1, sizeof pfd, &pfd);
+    int other = 0;
+    for (int i = 1; i <= count && other == 0; ++i)
+    {
+        DescribePixelFormat(dc, i, sizeof pfd, &pfd);
+        if (i != chosen && (pfd.dwFlags & PFD_SUPPORT_OPENGL) && (pfd.dwFlags & PFD_DRAW_TO_WINDOW))
+        {
+            other = i;
+        }
+    }
+    ASSERT_NE(0, other);
+    ASSERT_TRUE(SetPixelFormat(dc, other, &pfd));
+    ReleaseDC(hwnd, dc);
+
+    BoxCapture capture;
+    EXPECT_FALSE(CreateGLContext(hwnd, 32));
+    ASSERT_EQ(1u, capture.boxes.size());
+    EXPECT_EQ("Can't Set The PixelFormat.", capture.boxes[0].text);
+    EXPECT_EQ("ERROR", capture.boxes[0].caption);
+    EXPECT_FALSE(capture.boxes[0].hasOwner);
+    EXPECT_EQ(SystemIcon(IDI_EXCLAMATION), capture.boxes[0].icon);
+    // Released before the box was shown.
+    EXPECT_EQ(nullptr, g_hDC);
+    EXPECT_EQ(nullptr, g_hRC);
+    DestroyWindow(hwnd);
+}
