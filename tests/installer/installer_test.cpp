@@ -106,19 +106,6 @@ std::string ScheduledRemovalCommand()
     return dir + "\\uninstal.exe";
 }
 
-// Wine waits up to two seconds for a window manager each time a window it lets one manage
-// goes away, and Xvfb runs none: the uninstaller's windows are left unmanaged so its
-// questions do not each cost that wait. Un.exe is the copy NSIS runs from the temporary
-// folder.
-void SkipWindowManagerWaits()
-{
-    for (const char* exe : {"uninstal.exe", "Un.exe", "Solmir-setup.exe"})
-    {
-        std::string key = std::string("Software\\Wine\\AppDefaults\\") + exe + "\\X11 Driver";
-        WriteRegText(HKEY_CURRENT_USER, key.c_str(), "Managed", "N");
-    }
-}
-
 // Each test starts from a machine without Solmir, where the user has Solmir settings from
 // an earlier installation and no current screen saver.
 void ResetMachine()
@@ -144,7 +131,6 @@ void ResetMachine()
     ASSERT_TRUE(WriteRegNumber(HKEY_CURRENT_USER, kProductKey, "cycle time", kSettingsMarker));
     DeleteRegValue(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE");
     ASSERT_TRUE(WriteRegText(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive", "0"));
-    SkipWindowManagerWaits();
 }
 
 void InstallSilently(const std::string& options)
