@@ -25,8 +25,10 @@ static LRESULT CALLBACK CoverWindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
         // The saver window measures mouse movement from GetCursorPos, not from
-        // the message's coordinates, so passing the message on is enough.
-        if (g_hSaverWnd)
+        // the message's coordinates, so passing the message on is enough. While
+        // a modal dialog has the saver disabled, input over a cover is dropped
+        // as it would be over the saver itself.
+        if (g_hSaverWnd && IsWindowEnabled(g_hSaverWnd))
         {
             PostMessageA(g_hSaverWnd, message, wParam, lParam);
         }

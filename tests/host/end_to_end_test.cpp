@@ -74,7 +74,6 @@ SaverRun RunSlowSaver()
 
 TEST(SlowMachine, NoticeSchedulesRemovalAndTheSaverCloses)
 {
-    RunWithoutWindowManagerWait(kSlowSaver);
     ASSERT_TRUE(ResetKey(HKEY_CURRENT_USER, kProductPath));
     ASSERT_TRUE(ResetKey(HKEY_LOCAL_MACHINE, kProductPath));
     ASSERT_TRUE(ResetKey(HKEY_LOCAL_MACHINE, kRunOncePath));

@@ -291,12 +291,6 @@ void PressButton(HWND dialog, int id)
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-void RunWithoutWindowManagerWait(const char* exeName)
-{
-    std::string key = std::string("Software\\Wine\\AppDefaults\\") + exeName + "\\X11 Driver";
-    SetString(HKEY_CURRENT_USER, key.c_str(), "Managed", "N");
-}
-
 SeenBox DismissMessageBox(const char* caption1, const char* caption2, DWORD timeoutMs, HWND below)
 {
     SeenBox seen = {"<none>", std::string(), false};
@@ -327,46 +321,3 @@ SeenBox DismissMessageBox(const char* caption1, const char* caption2, DWORD time
     WaitForWindowGone(box, timeoutMs);
     return seen;
 }
-
-namespace
-{
-
-// Wine on a display without a window manager waits up to two seconds for each
-// closed dialog to be withdrawn; unmanaged windows skip that wait. The setting
-// is read when the display driver loads, before any test code runs, so a test
-// program that starts without it sets it and runs itself again, once.
-struct UnmanagedWindows
-{
-    UnmanagedWindows()
-    {
-        char path[MAX_PATH] = {};
-        if (GetModuleFileNameA(NULL, path, sizeof(path)) == 0)
-        {
-            return;
-        }
-        const char* name = strrchr(path, '\\');
-        name = name ? name + 1 : path;
-        std::string key = std::string("Software\\Wine\\AppDefaults\\") + name + "\\X11 Driver";
-        if (GetString(HKEY_CURRENT_USER, key.c_str(), "Managed") == "N")
-        {
-            return;
-        }
-        RunWithoutWindowManagerWait(name);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        std::vector<char> commandLine(GetCommandLineA(),
-                                      GetCommandLineA() + strlen(GetCommandLineA()) + 1);
-        if (!CreateProcessA(path, commandLine.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup,
-                            &process))
-        {
-            return; // runs here, only slower
-        }
-        WaitForSingleObject(process.hProcess, INFINITE);
-        DWORD exitCode = 1;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        ExitProcess(exitCode);
-    }
-} s_unmanagedWindows;
-
-} // namespace

@@ -55,10 +55,6 @@ std::string MessageBoxText(HWND box);
 // Presses a button without waiting for what the press opens.
 void PressButton(HWND dialog, int id);
 
-// Saves Wine's wait for a window manager (Xvfb has none) for the windows of
-// the named program started from now on.
-void RunWithoutWindowManagerWait(const char* exeName);
-
 // What a watcher saw of one message box before it dismissed it.
 struct SeenBox
 {

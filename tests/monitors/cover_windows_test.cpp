@@ -131,6 +131,13 @@ TEST_F(CoverWindows, PassMouseAndKeysToTheSaverAndNeverTakeTheFocus)
         PumpMessagesFor(100);
         EXPECT_EQ(message, g_uLastForwarded) << "message " << message;
     }
+    // A modal dialog over the saver disables it: nothing passes then.
+    EnableWindow(g_hSaverWnd, FALSE);
+    g_uLastForwarded = 0;
+    SendMessageA(covers[0], WM_MOUSEMOVE, 0, 0);
+    PumpMessagesFor(100);
+    EXPECT_EQ(0u, g_uLastForwarded);
+    EnableWindow(g_hSaverWnd, TRUE);
     EXPECT_EQ(MA_NOACTIVATE, SendMessageA(covers[0], WM_MOUSEACTIVATE, (WPARAM)g_hSaverWnd,
                                           MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)));
 }
