@@ -1,7 +1,8 @@
-// Frame benchmark: runs the real saver window full screen in this process for
-// each module in turn and prints frames presented per second, CPU time per
-// frame and the peak working set. Run it through bench/frames.sh, which gives
-// it a 1920 x 1080 virtual screen under Wine.
+// Frame benchmark: runs the real saver window full screen in this process with
+// one module enabled and prints frames presented per second, CPU time per frame
+// and the peak working set. Run it through bench/frames.sh, which gives it a
+// 1920 x 1080 virtual screen under Wine and runs it once per module.
+//   frame_bench <seconds> <module>
 #include "engine/engine.h"
 #include "host/host.h"
 #include "shell/shell.h"
@@ -10,8 +11,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-static int g_nTicks;          // saver ticks seen, one frame each
-static DWORD g_dwRunSeconds;  // how long each module runs
+static int g_nTicks;         // saver ticks seen, one frame each
+static DWORD g_dwRunSeconds; // how long each module runs
 
 static void SetStoredValue(HKEY key, const char* name, DWORD value)
 {
@@ -23,8 +24,8 @@ static void StoreSingleModule(int module)
 {
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir");
     HKEY key = NULL;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir", 0, NULL, 0,
-                        KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir", 0, NULL, 0, KEY_ALL_ACCESS,
+                        NULL, &key, NULL) != ERROR_SUCCESS)
     {
         return;
     }
@@ -68,29 +69,14 @@ static double CpuSeconds()
     return (double)(k.QuadPart + u.QuadPart) / 1e7;
 }
 
-static void ResetRunState()
-{
-    g_bStopRequested = false;
-    g_bClosing = false;
-    g_bInTick = false;
-    g_bCloseGranted = 0;
-    g_hSaverWnd = NULL;
-    g_dwLastFrame = 0;
-    g_nFadeState = 0;
-}
-
 int main(int argc, char** argv)
 {
     g_dwRunSeconds = argc > 1 ? (DWORD)atoi(argv[1]) : 10;
+    int module = argc > 2 ? atoi(argv[2]) : 1;
     g_hInstance = GetModuleHandleA(NULL);
-    printf("screen %d x %d, %lu s per module\n", GetSystemMetrics(SM_CXSCREEN),
-           GetSystemMetrics(SM_CYSCREEN), (unsigned long)g_dwRunSeconds);
     HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, CountTicks, NULL, GetCurrentThreadId());
-    for (int module = 1; module <= 3; module++)
     {
         StoreSingleModule(module);
-        ResetRunState();
-        g_nTicks = 0;
         HANDLE closer = CreateThread(NULL, 0, CloseLater, NULL, 0, NULL);
         double cpu0 = CpuSeconds();
         DWORD t0 = GetTickCount();
@@ -103,9 +89,11 @@ int main(int argc, char** argv)
         mem.cb = sizeof(mem);
         GetProcessMemoryInfo(GetCurrentProcess(), &mem, sizeof(mem));
         int frames = g_nTicks > 0 ? g_nTicks : 1;
-        printf("module %d: %6.1f frames/s  %6.2f ms CPU/frame  peak working set %6.1f MB\n",
-               module, 1000.0 * g_nTicks / (elapsed ? elapsed : 1), 1000.0 * cpu / frames,
-               mem.PeakWorkingSetSize / 1048576.0);
+        printf(
+            "%d x %d, module %d: %6.1f frames/s  %6.2f ms CPU/frame  peak working set %6.1f MB\n",
+            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), module,
+            1000.0 * g_nTicks / (elapsed ? elapsed : 1), 1000.0 * cpu / frames,
+            mem.PeakWorkingSetSize / 1048576.0);
         fflush(stdout);
     }
     UnhookWindowsHookEx(hook);
