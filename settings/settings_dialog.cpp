@@ -34,7 +34,7 @@ const ModuleControls MODULE_CONTROLS[] = {
     {3, IDC_ENABLE_MODULE3, IDC_PREVIEW_MODULE3},
 };
 
-// Nine characters hold every number the box can show and then some.
+// The box is read nine characters at most, so no number read overflows.
 const int CYCLE_TEXT_SIZE = 10;
 
 const ModuleControls* FindModuleControls(int id)

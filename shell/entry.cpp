@@ -195,6 +195,9 @@ int DispatchRunMode(HINSTANCE instance, const char* text)
 
 INT_PTR ShowSettingsDialog(HWND owner)
 {
+    // The dialog's spin arrows are a common control: their class must exist
+    // before the dialog is created.
+    InitSettingsControls();
     return DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(2003), owner, SettingsDialogProc, 0);
 }
 

@@ -52,7 +52,8 @@ std::string RecordedCommandLine()
 
 bool EndsWith(const std::string& text, const std::string& tail)
 {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // The store addresses the product key again: a write lands there.
@@ -68,7 +69,7 @@ void ExpectProductKeySelected(const std::string& row)
 
 class AboutLinks : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         g_hInstance = GetModuleHandleA(NULL);

@@ -14,9 +14,8 @@ TEST(CycleTime, ReadsTheBoxAsADecimalNumber)
         const char* text;
         int seconds;
     } rows[] = {
-        {"23", 23},       {"0", 0},          {"", 0},           {"abc", 0},
-        {"12345", 12345}, {"007", 7},        {"42x9", 42},      {" 15", 15},
-        {"-5", -5},       {"+8", 8},         {"999999999", 999999999},
+        {"23", 23},   {"0", 0},    {"", 0},    {"abc", 0}, {"12345", 12345},         {"007", 7},
+        {"42x9", 42}, {" 15", 15}, {"-5", -5}, {"+8", 8},  {"999999999", 999999999},
     };
     for (const auto& row : rows)
     {
@@ -26,8 +25,8 @@ TEST(CycleTime, ReadsTheBoxAsADecimalNumber)
 
 TEST(CycleTime, IsBoundedFromOneSecondTo9999)
 {
-    const int rows[][2] = {{0, 1},       {1, 1},       {-7, 1},       {9999, 9999},
-                           {10000, 9999}, {12345, 9999}, {23, 23},      {999999999, 9999}};
+    const int rows[][2] = {{0, 1},        {1, 1},        {-7, 1},  {9999, 9999},
+                           {10000, 9999}, {12345, 9999}, {23, 23}, {999999999, 9999}};
     for (const auto& row : rows)
     {
         EXPECT_EQ(row[1], ClampCycleTime(row[0])) << row[0];

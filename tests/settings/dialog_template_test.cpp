@@ -33,15 +33,26 @@ const ControlRow SETTINGS_CONTROLS[] = {
     {1025, "Button", CHILD | BS_AUTORADIOBUTTON | BS_PUSHLIKE, "Solmir II", {320, 37, 55, 15}},
     {1005, "Button", CHILD | BS_AUTOCHECKBOX | WS_TABSTOP, "", {310, 56, 8, 8}},
     {1026, "Button", CHILD | BS_AUTORADIOBUTTON | BS_PUSHLIKE, "Solmir III", {320, 53, 55, 15}},
-    {1007, "Button", HIDDEN_CHILD | BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP, "", {47, 84, 8, 8}},
+    {1007,
+     "Button",
+     HIDDEN_CHILD | BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP,
+     "",
+     {47, 84, 8, 8}},
     {1027, "Button", HIDDEN_CHILD | BS_AUTORADIOBUTTON | BS_PUSHLIKE, "Module 4", {57, 82, 40, 13}},
     {1004, "Button", HIDDEN_CHILD | BS_AUTOCHECKBOX | WS_TABSTOP, "", {47, 97, 8, 8}},
     {1028, "Button", HIDDEN_CHILD | BS_AUTORADIOBUTTON | BS_PUSHLIKE, "Module 5", {57, 95, 40, 13}},
     {1046, "Button", HIDDEN_CHILD | BS_PUSHBUTTON | WS_TABSTOP, "Enable All", {143, 43, 52, 16}},
     {1047, "Button", HIDDEN_CHILD | BS_PUSHBUTTON | WS_TABSTOP, "Disable All", {139, 64, 52, 16}},
     // Scrolling added: without it the box takes no more than three typed digits.
-    {1035, "Edit", CHILD | WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, "", {324, 84, 32, 13}},
-    {1034, "msctls_updown32", CHILD | UDS_ARROWKEYS | UDS_AUTOBUDDY | UDS_ALIGNRIGHT, "Spin1",
+    {1035,
+     "Edit",
+     CHILD | WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
+     "",
+     {324, 84, 32, 13}},
+    {1034,
+     "msctls_updown32",
+     CHILD | UDS_ARROWKEYS | UDS_AUTOBUDDY | UDS_ALIGNRIGHT,
+     "Spin1",
      {336, 80, 11, 13}},
     {16, "Button", CHILD | BS_PUSHBUTTON | WS_TABSTOP, "About Solmir", {290, 112, 110, 20}},
     {2, "Button", CHILD | BS_PUSHBUTTON | WS_TABSTOP, "Cancel", {290, 184, 110, 32}},
@@ -60,12 +71,17 @@ const ControlRow SETTINGS_CONTROLS[] = {
     {-1, "Static", CHILD | SS_LEFT, "Page Dn - Zoom In", {10, 241, 69, 9}},
     {-1, "Static", CHILD | SS_LEFT, "seconds", {358, 86, 31, 10}},
     {-1, "Button", CHILD | BS_GROUPBOX | BS_CENTER, "Animation Control", {290, 7, 110, 98}},
-    {-1, "Static", HIDDEN_CHILD | SS_CENTER,
+    {-1,
+     "Static",
+     HIDDEN_CHILD | SS_CENTER,
      "Click the checkbox to the left to enable/disable module. Click the push button to preview "
      "module",
      {139, 13, 116, 25}},
-    {-1, "Static", CHILD | SS_CENTER,
-     "* These control keys also work while screensaver is active.*", {42, 261, 199, 8}},
+    {-1,
+     "Static",
+     CHILD | SS_CENTER,
+     "* These control keys also work while screensaver is active.*",
+     {42, 261, 199, 8}},
     {1049, "Button", HIDDEN_CHILD | BS_AUTOCHECKBOX | WS_TABSTOP, "Enable Sound", {47, 12, 61, 10}},
     {1008, "Static", CHILD | SS_BLACKRECT, "", {6, 7, 273, 191}},
     {-1, "Static", CHILD | SS_CENTER, "Switch animation module", {300, 72, 87, 10}},
@@ -94,12 +110,19 @@ struct DialogRow
 };
 
 const DialogRow DIALOGS[] = {
-    {2003, "Solmir Screen Saver Settings",
+    {2003,
+     "Solmir Screen Saver Settings",
      WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_3DLOOK |
          DS_SETFONT,
-     {0, 0, 411, 281}, SETTINGS_CONTROLS, sizeof(SETTINGS_CONTROLS) / sizeof(SETTINGS_CONTROLS[0])},
-    {100, "Solmir Screen Saver", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME | DS_SETFONT,
-     {0, 0, 244, 159}, ABOUT_CONTROLS, sizeof(ABOUT_CONTROLS) / sizeof(ABOUT_CONTROLS[0])},
+     {0, 0, 411, 281},
+     SETTINGS_CONTROLS,
+     sizeof(SETTINGS_CONTROLS) / sizeof(SETTINGS_CONTROLS[0])},
+    {100,
+     "Solmir Screen Saver",
+     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME | DS_SETFONT,
+     {0, 0, 244, 159},
+     ABOUT_CONTROLS,
+     sizeof(ABOUT_CONTROLS) / sizeof(ABOUT_CONTROLS[0])},
 };
 
 // ---- The compiled template --------------------------------------------------
@@ -172,7 +195,8 @@ bool ParseTemplate(int resource, ParsedTemplate* parsed)
     {
         return false;
     }
-    const DLGTEMPLATE* header = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(NULL, found)));
+    const DLGTEMPLATE* header =
+        static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(NULL, found)));
     if (header == NULL || HIWORD(header->style) == 0xFFFF)
     {
         return false; // an extended template: the tables expect the classic form
@@ -328,7 +352,8 @@ TEST(DialogTemplates, CreateTheirControlsAsTabled)
             }
             else if (control.id == 1034)
             {
-                EXPECT_NEAR(editBox.right, actual.right, 3) << name << " sits at the box's right edge";
+                EXPECT_NEAR(editBox.right, actual.right, 3)
+                    << name << " sits at the box's right edge";
                 EXPECT_NEAR(editBox.top, actual.top, 2) << name;
                 EXPECT_NEAR(editBox.bottom, actual.bottom, 2) << name;
                 EXPECT_EQ(GetDlgItem(dialog, 1035),

@@ -4,7 +4,6 @@
 // pixels its preview draws.
 #include "settings_test_support.h"
 
-#include "engine/engine.h"
 #include "host/host.h"
 #include "render/render.h"
 #include "resource.h"
@@ -27,7 +26,7 @@ const DWORD kEndTimeoutMs = 10000;
 // Each test starts from a product key of its own making and a real clock.
 class SettingsDialog : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(ResetKey(HKEY_CURRENT_USER, kProductKey));
@@ -99,7 +98,7 @@ TEST_F(SettingsDialog, OkStoresTheBoxesAndTheSteeredView)
     ASSERT_TRUE(dialog != NULL);
 
     ClickControl(dialog, IDC_ENABLE_MODULE2); // module II off
-    EXPECT_FALSE(IsChecked(dialog, IDC_ENABLE_MODULE2));
+    EXPECT_TRUE(WaitUntil([&] { return !IsChecked(dialog, IDC_ENABLE_MODULE2); }, 3000));
     PressKeys(VK_NEXT, 3); // module I zooms in from 21.0 by 0.3 a press
     PressKey(VK_F9);       // and runs faster by 0.125
     EXPECT_EQ(1, EndWith(dialog, IDOK));
@@ -183,17 +182,16 @@ TEST_F(SettingsDialog, SpinArrowsStepOneSecondAndStopAtTheLimits)
     for (const auto& click : clicks)
     {
         ClickSpinArrow(dialog, click.up);
-        EXPECT_EQ(click.shown, ControlText(dialog, IDC_CYCLE_TIME)) << click.name;
+        EXPECT_EQ(click.shown, WaitForControlText(dialog, IDC_CYCLE_TIME, click.shown))
+            << click.name;
     }
 
     // The arrow keys in the box act as the spin's arrows. Far more presses than
     // the spin's own range holds still count one second each.
     PressKeys(VK_DOWN, 130);
-    Sleep(200);
-    EXPECT_EQ("9868", ControlText(dialog, IDC_CYCLE_TIME)) << "130 presses down";
+    EXPECT_EQ("9868", WaitForControlText(dialog, IDC_CYCLE_TIME, "9868")) << "130 presses down";
     PressKeys(VK_UP, 5);
-    Sleep(200);
-    EXPECT_EQ("9873", ControlText(dialog, IDC_CYCLE_TIME)) << "5 presses up";
+    EXPECT_EQ("9873", WaitForControlText(dialog, IDC_CYCLE_TIME, "9873")) << "5 presses up";
     EXPECT_EQ(1, EndWith(dialog, IDOK));
     EXPECT_EQ(9873, Stored("cycle time"));
 
@@ -215,7 +213,8 @@ TEST_F(SettingsDialog, SpinArrowsStepOneSecondAndStopAtTheLimits)
     for (const auto& click : lowClicks)
     {
         ClickSpinArrow(dialog, click.up);
-        EXPECT_EQ(click.shown, ControlText(dialog, IDC_CYCLE_TIME)) << click.name;
+        EXPECT_EQ(click.shown, WaitForControlText(dialog, IDC_CYCLE_TIME, click.shown))
+            << click.name;
     }
     EXPECT_EQ(1, EndWith(dialog, IDOK));
     EXPECT_EQ(2, Stored("cycle time"));
@@ -230,7 +229,7 @@ TEST_F(SettingsDialog, TypedIntervalIsBoundedWhenTheBoxLosesTheFocus)
     {
         const char* typed;
         const char* shown;
-    } rows[] = {{"12345", "9999"}, {"1200", "1200"}, {"0", "1"}, {"", "1"}, {"42", "42"}};
+    } rows[] = {{"12345", "9999"}, {"0", "1"}, {"1200", "1200"}, {"", "1"}, {"42", "42"}};
     for (const auto& row : rows)
     {
         ClickControl(dialog, IDC_CYCLE_TIME);
@@ -239,12 +238,14 @@ TEST_F(SettingsDialog, TypedIntervalIsBoundedWhenTheBoxLosesTheFocus)
         Sleep(100);
         // Module I is on show: its preview button takes the focus and changes nothing.
         ClickControl(dialog, IDC_PREVIEW_MODULE1);
-        EXPECT_EQ(row.shown, ControlText(dialog, IDC_CYCLE_TIME)) << "typed \"" << row.typed << "\"";
+        EXPECT_EQ(row.shown, WaitForControlText(dialog, IDC_CYCLE_TIME, row.shown))
+            << "typed \"" << row.typed << "\"";
     }
     // Letters do not get into the box.
     ClickControl(dialog, IDC_CYCLE_TIME);
     PressKey('A');
     ClickControl(dialog, IDC_PREVIEW_MODULE1);
+    Sleep(200);
     EXPECT_EQ("42", ControlText(dialog, IDC_CYCLE_TIME));
 
     EXPECT_EQ(1, EndWith(dialog, IDOK));
@@ -269,6 +270,7 @@ TEST_F(SettingsDialog, AStoredZeroIntervalStaysZeroUnlessTouched)
         if (row.spinDown)
         {
             ClickSpinArrow(dialog, false);
+            EXPECT_EQ("1", WaitForControlText(dialog, IDC_CYCLE_TIME, "1")) << row.name;
         }
         EXPECT_EQ(1, EndWith(dialog, IDOK)) << row.name;
         EXPECT_EQ(row.stored, Stored("cycle time")) << row.name;
@@ -284,7 +286,8 @@ TEST_F(SettingsDialog, PreviewButtonOfADisabledModuleShowsItAndLeavesItDisabled)
 
     ClickControl(dialog, IDC_PREVIEW_MODULE2);
     EXPECT_TRUE(WaitUntil(
-        [&] {
+        [&]
+        {
             return IsChecked(dialog, IDC_PREVIEW_MODULE2) &&
                    !IsChecked(dialog, IDC_PREVIEW_MODULE1) &&
                    !IsChecked(dialog, IDC_PREVIEW_MODULE3);
@@ -389,7 +392,8 @@ TEST_F(SettingsDialog, AboutPausesThePreviewUntilItCloses)
     ClickControl(dialog, IDC_ABOUT);
     HWND about = NULL;
     ASSERT_TRUE(WaitUntil(
-        [&] {
+        [&]
+        {
             about = FindThreadWindow(run.threadId, kAboutTitle);
             return about != NULL;
         },
@@ -423,7 +427,8 @@ HWND WaitForNotice(const DialogThread& run)
 {
     HWND notice = NULL;
     WaitUntil(
-        [&] {
+        [&]
+        {
             notice = FindThreadWindow(run.threadId, kNoticeTitle);
             return notice != NULL;
         },

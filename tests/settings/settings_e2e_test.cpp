@@ -20,7 +20,8 @@ HWND FindProcessWindow(DWORD processId, const char* title)
         HWND found;
     } search = {processId, title, NULL};
     EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
+        [](HWND hwnd, LPARAM lParam) -> BOOL
+        {
             Search* s = reinterpret_cast<Search*>(lParam);
             DWORD owner = 0;
             GetWindowThreadProcessId(hwnd, &owner);
@@ -49,12 +50,13 @@ TEST(SettingsMode, OpensTheSettingsDialogAndEscClosesItWithExitCodeOne)
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
-        ASSERT_TRUE(CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                                   &process))
+        ASSERT_TRUE(
+            CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
             << line;
         HWND dialog = NULL;
         EXPECT_TRUE(WaitUntil(
-            [&] {
+            [&]
+            {
                 dialog = FindProcessWindow(process.dwProcessId, kSettingsTitle);
                 return dialog != NULL;
             },

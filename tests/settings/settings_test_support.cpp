@@ -1,6 +1,5 @@
 #include "settings_test_support.h"
 
-#include "engine/engine.h"
 #include "host/host.h"
 #include "render/render.h"
 #include "settings/settings.h"
@@ -17,8 +16,7 @@ bool ResetKey(HKEY hive, const char* path)
     RegDeleteTreeA(hive, path);
     RegDeleteKeyA(hive, path);
     HKEY key = NULL;
-    if (RegCreateKeyExA(hive, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(hive, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
     {
         return false;
     }
@@ -105,8 +103,7 @@ void StoreAllValues(bool active1, bool active2, bool active3, int32_t cycleTime)
 void SetDefaultString(HKEY hive, const char* path, const char* text)
 {
     HKEY key = NULL;
-    if (RegCreateKeyExA(hive, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) ==
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(hive, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) == ERROR_SUCCESS)
     {
         RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                        static_cast<DWORD>(strlen(text) + 1));
@@ -131,7 +128,8 @@ HWND FindThreadWindow(DWORD threadId, const char* title)
     } search = {title, NULL};
     EnumThreadWindows(
         threadId,
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
+        [](HWND hwnd, LPARAM lParam) -> BOOL
+        {
             Search* s = reinterpret_cast<Search*>(lParam);
             char text[128] = {};
             GetWindowTextA(hwnd, text, sizeof(text));
@@ -160,7 +158,8 @@ HWND StartDialog(DialogThread* run, int resource, DLGPROC proc, HWND owner, cons
     }
     HWND dialog = NULL;
     WaitUntil(
-        [&] {
+        [&]
+        {
             dialog = FindThreadWindow(run->threadId, title);
             return dialog != NULL;
         },
@@ -196,7 +195,8 @@ bool WaitForDialogEnd(DialogThread* run, DWORD timeoutMs)
         // Leave no dialog behind for the next test.
         EnumThreadWindows(
             run->threadId,
-            [](HWND hwnd, LPARAM) -> BOOL {
+            [](HWND hwnd, LPARAM) -> BOOL
+            {
                 PostMessageA(hwnd, WM_CLOSE, 0, 0);
                 return TRUE;
             },
@@ -205,7 +205,8 @@ bool WaitForDialogEnd(DialogThread* run, DWORD timeoutMs)
         {
             EnumThreadWindows(
                 run->threadId,
-                [](HWND hwnd, LPARAM) -> BOOL {
+                [](HWND hwnd, LPARAM) -> BOOL
+                {
                     EndDialog(hwnd, -3);
                     PostMessageA(hwnd, WM_NULL, 0, 0);
                     return TRUE;
@@ -268,42 +269,58 @@ void ClickSpinArrow(HWND dialog, bool up)
     RECT rect = {};
     GetWindowRect(GetDlgItem(dialog, 1034), &rect);
     int height = rect.bottom - rect.top;
-    POINT arrow = {(rect.left + rect.right) / 2, up ? rect.top + height / 4 : rect.bottom - height / 4};
+    POINT arrow = {(rect.left + rect.right) / 2,
+                   up ? rect.top + height / 4 : rect.bottom - height / 4};
     ClickAt(arrow);
+}
+
+// The key presses go into the input queue at once, as a fast typist's would;
+// the dialog takes them all at its next frame.
+static void SendKeyPresses(const std::vector<WORD>& keys)
+{
+    std::vector<INPUT> inputs;
+    for (WORD vk : keys)
+    {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        inputs.push_back(input);
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    if (!inputs.empty())
+    {
+        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    }
+    Sleep(150);
 }
 
 void PressKey(WORD vk)
 {
-    INPUT input[2] = {};
-    input[0].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = vk;
-    input[0].ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    input[1] = input[0];
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-    Sleep(40);
+    SendKeyPresses(std::vector<WORD>(1, vk));
 }
 
 void PressKeys(WORD vk, int count)
 {
-    for (int i = 0; i < count; ++i)
-    {
-        PressKey(vk);
-    }
+    SendKeyPresses(std::vector<WORD>(count, vk));
 }
 
 void TypeDigits(const char* digits)
 {
+    std::vector<WORD> keys;
     for (; *digits != '\0'; ++digits)
     {
-        PressKey(static_cast<WORD>(*digits));
+        keys.push_back(static_cast<WORD>(*digits));
     }
+    SendKeyPresses(keys);
 }
 
 void ClearFocusedEdit()
 {
-    PressKey(VK_END);
-    PressKeys(VK_BACK, 10);
+    std::vector<WORD> keys(1, VK_END);
+    keys.insert(keys.end(), 10, VK_BACK);
+    SendKeyPresses(keys);
 }
 
 std::string ControlText(HWND dialog, int id)
@@ -314,52 +331,22 @@ std::string ControlText(HWND dialog, int id)
     return text;
 }
 
+std::string WaitForControlText(HWND dialog, int id, const std::string& expected)
+{
+    std::string text;
+    WaitUntil(
+        [&]
+        {
+            text = ControlText(dialog, id);
+            return text == expected;
+        },
+        3000);
+    return text;
+}
+
 bool IsChecked(HWND dialog, int id)
 {
     return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-std::vector<uint32_t> GrabClient(HWND hwnd)
-{
-    RECT client = {};
-    GetClientRect(hwnd, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(hwnd, &origin);
-    int width = client.right;
-    int height = client.bottom;
-    std::vector<uint32_t> pixels;
-    if (width <= 0 || height <= 0)
-    {
-        return pixels;
-    }
-    HDC screen = GetDC(NULL);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = NULL;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-    if (bitmap != NULL)
-    {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        const uint32_t* p = static_cast<const uint32_t*>(bits);
-        pixels.assign(p, p + width * height);
-        for (uint32_t& pixel : pixels)
-        {
-            pixel &= 0x00FFFFFF;
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
-    return pixels;
 }
 
 int CountLitPixels(const std::vector<uint32_t>& pixels)

@@ -1,6 +1,5 @@
 // Helpers for the settings tests: the product key, dialogs run on a UI thread
-// of their own while the test thread drives them with real input, and screen
-// read-back.
+// of their own while the test thread drives them with real input.
 #pragma once
 
 #include <windows.h>
@@ -67,10 +66,12 @@ void ClearFocusedEdit();
 // ---- Window state read from the test thread ---------------------------------------
 
 std::string ControlText(HWND dialog, int id);
+// The control's text once it reads as expected, or what it reads after the
+// time-out: the dialog takes input only between frames.
+std::string WaitForControlText(HWND dialog, int id, const std::string& expected);
 bool IsChecked(HWND dialog, int id);
 
-// ---- Screen read-back -----------------------------------------------------------
+// ---- Pixels ---------------------------------------------------------------------
 
-// The pixels (0x00RRGGBB) of a window's client area as the screen shows it.
-std::vector<uint32_t> GrabClient(HWND hwnd);
+// Pixels (0x00RRGGBB) brighter than a dark grey.
 int CountLitPixels(const std::vector<uint32_t>& pixels);
