@@ -221,13 +221,9 @@ static bool IsModuleNumber(int module)
     return module >= 1 && module <= 3;
 }
 
-void LoadViewFromModule(int module)
+// The seven view fields of a record become the live view.
+static void LoadViewFromRecord(const ModuleParams& params)
 {
-    if (!IsModuleNumber(module))
-    {
-        return;
-    }
-    const ModuleParams& params = g_ModParams[module];
     g_fDepth = params.depth;
     g_fHorz = params.horz;
     g_fVert = params.vert;
@@ -235,6 +231,14 @@ void LoadViewFromModule(int module)
     g_fYrot = params.yrot;
     g_fZrot = params.zrot;
     g_fSpeed = params.speed;
+}
+
+void LoadViewFromModule(int module)
+{
+    if (IsModuleNumber(module))
+    {
+        LoadViewFromRecord(g_ModParams[module]);
+    }
 }
 
 void StoreViewToModule(int module)
@@ -255,18 +259,10 @@ void StoreViewToModule(int module)
 
 void LoadViewFromDefaults(int module)
 {
-    if (!IsModuleNumber(module))
+    if (IsModuleNumber(module))
     {
-        return;
+        LoadViewFromRecord(g_DefModParams[module]);
     }
-    const ModuleParams& params = g_DefModParams[module];
-    g_fDepth = params.depth;
-    g_fHorz = params.horz;
-    g_fVert = params.vert;
-    g_fXrot = params.xrot;
-    g_fYrot = params.yrot;
-    g_fZrot = params.zrot;
-    g_fSpeed = params.speed;
 }
 
 int CountActiveModules()
