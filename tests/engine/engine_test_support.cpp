@@ -148,3 +148,29 @@ int CheckedPreviewButton(HWND window)
     }
     return found;
 }
+
+HWND EngineGLTest::s_window;
+
+void EngineGLTest::SetUpTestSuite()
+{
+    s_window = OpenTestGLWindow();
+}
+
+void EngineGLTest::TearDownTestSuite()
+{
+    if (s_window != NULL)
+    {
+        CloseTestGLWindow(s_window);
+        s_window = NULL;
+    }
+    RestoreTestClock();
+}
+
+void EngineGLTest::StartAt(DWORD now)
+{
+    ASSERT_NE(s_window, (HWND)NULL) << "no GL context";
+    InstallTestClock(now);
+    g_bSaverMode = true;
+    g_bFullScreen = true;
+    g_bStopRequested = false;
+}

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 #include <vector>
 
 extern DWORD g_dwTestNow;               // what the engine's tick clock reads
@@ -23,3 +24,15 @@ void CloseTestGLWindow(HWND window);
 void ReadCurrentColor(float rgba[4]);
 // Id of the one checked preview button 1024..1028, 0 when none, -1 when several.
 int CheckedPreviewButton(HWND window);
+
+// A test suite that shares one GL window and runs on the test's clock, in the
+// full-screen saver's mode unless a test says otherwise.
+class EngineGLTest : public ::testing::Test
+{
+  protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    // Starts each test at tick `now` with no stop requested.
+    void StartAt(DWORD now);
+    static HWND s_window;
+};

@@ -13,29 +13,16 @@ namespace
 
 const DWORD kStart = 100000;
 
-class FrameLoop : public ::testing::Test
+class FrameLoop : public EngineGLTest
 {
   protected:
-    static void SetUpTestSuite()
-    {
-        s_window = OpenTestGLWindow();
-    }
-    static void TearDownTestSuite()
-    {
-        if (s_window != NULL)
-        {
-            CloseTestGLWindow(s_window);
-            s_window = NULL;
-        }
-        RestoreTestClock();
-    }
     void SetUp() override
     {
-        ASSERT_NE(s_window, (HWND)NULL) << "no GL context";
-        InstallTestClock(kStart);
-        g_bSaverMode = true;
-        g_bFullScreen = true;
-        g_bStopRequested = false;
+        StartAt(kStart);
+        if (HasFatalFailure())
+        {
+            return;
+        }
         g_bFrameRateOk = true;
         g_fFrameRate = 33.0f;
         BuildDefaultModuleParams(g_ModParams);
@@ -69,10 +56,7 @@ class FrameLoop : public ::testing::Test
         EXPECT_EQ(rgba[3], 1.0f);
         return rgba[0];
     }
-    static HWND s_window;
 };
-
-HWND FrameLoop::s_window;
 
 TEST_F(FrameLoop, FadeStepIsOneAndAHalfDegrees)
 {

@@ -1,6 +1,7 @@
 // The keyboard view controls through HandleViewKey, the Control Menu it
 // opens and the parameter dump it shows, and dialog 105's template.
 #include "engine_test_support.h"
+#include "support/live_view.h"
 #include "engine/engine.h"
 #include "host/host.h"
 #include "resource.h"
@@ -15,27 +16,6 @@ namespace
 
 const DWORD kNow = 500000;
 const DWORD kEarlierCycle = 12345;
-
-struct View
-{
-    float depth, horz, vert, xrot, yrot, zrot, speed;
-};
-
-View LiveView()
-{
-    return View{g_fDepth, g_fHorz, g_fVert, g_fXrot, g_fYrot, g_fZrot, g_fSpeed};
-}
-
-void SetLiveView(const View& v)
-{
-    g_fDepth = v.depth;
-    g_fHorz = v.horz;
-    g_fVert = v.vert;
-    g_fXrot = v.xrot;
-    g_fYrot = v.yrot;
-    g_fZrot = v.zrot;
-    g_fSpeed = v.speed;
-}
 
 View RecordView(const ModuleParams& p)
 {
@@ -88,34 +68,18 @@ enum Mode
 // Enabled modules as bits: module 1 is 1, module 2 is 2, module 3 is 4.
 const int NONE = 0, M1 = 1, M12 = 3, M13 = 5, M123 = 7;
 
-class ViewKeys : public ::testing::Test
+class ViewKeys : public EngineGLTest
 {
   protected:
-    static void SetUpTestSuite()
-    {
-        s_window = OpenTestGLWindow();
-    }
-    static void TearDownTestSuite()
-    {
-        if (s_window != NULL)
-        {
-            CloseTestGLWindow(s_window);
-            s_window = NULL;
-        }
-        RestoreTestClock();
-    }
     void SetUp() override
     {
-        ASSERT_NE(s_window, (HWND)NULL) << "no GL context";
-        InstallTestClock(kNow);
-        g_bSaverMode = true;
-        g_bFullScreen = true;
-        g_bStopRequested = false;
+        StartAt(kNow);
+        if (HasFatalFailure())
+        {
+            return;
+        }
     }
-    static HWND s_window;
 };
-
-HWND ViewKeys::s_window;
 
 void SetRecord(int module, const View& v, bool active)
 {

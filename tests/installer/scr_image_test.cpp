@@ -46,22 +46,6 @@ bool LoadResourceBytes(HMODULE hModule, LPCSTR name, LPCSTR type, std::string* p
     return true;
 }
 
-bool ReadFileBytes(const std::string& path, std::string* pBytes)
-{
-    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-    {
-        return false;
-    }
-    DWORD size = GetFileSize(hFile, NULL);
-    pBytes->assign(size, '\0');
-    DWORD read = 0;
-    BOOL ok = size == 0 || ReadFile(hFile, &(*pBytes)[0], size, &read, NULL);
-    CloseHandle(hFile);
-    return ok && read == size;
-}
-
 std::string Trim(const std::string& text)
 {
     size_t begin = 0;

@@ -6,6 +6,7 @@
 #include "engine/engine.h"
 #include "box_capture.h"
 #include "gl_test_support.h"
+#include "support/live_view.h"
 
 #include <gtest/gtest.h>
 
@@ -14,26 +15,10 @@
 static const int WIDTH = GL_TEST_WIDTH;
 static const int HEIGHT = GL_TEST_HEIGHT;
 
-struct View
-{
-    float depth, horz, vert, xrot, yrot, zrot, speed;
-};
-
 // The modules' built-in views.
 static const View MODULE1_VIEW = {21.0f, 0.0f, 0.0f, 0.0f, 40.0f, 0.0f, 0.675f};
 static const View MODULE2_VIEW = {21.0f, 0.0f, -1.15f, -12.0f, 190.0f, 0.0f, 0.3f};
 static const View MODULE3_VIEW = {139.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.43f};
-
-static void SetLiveView(const View& v)
-{
-    g_fDepth = v.depth;
-    g_fHorz = v.horz;
-    g_fVert = v.vert;
-    g_fXrot = v.xrot;
-    g_fYrot = v.yrot;
-    g_fZrot = v.zrot;
-    g_fSpeed = v.speed;
-}
 
 static Mat4 ViewMatrix(const View& v)
 {
