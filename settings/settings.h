@@ -22,7 +22,8 @@ char* RegReadClassesString(const char* name, char* buffer, DWORD size, const cha
 // ---- Settings dialog (settings_dialog.cpp) ----------------------------------
 
 extern bool g_bEditHasKeys;  // the interval box is in use: keys go to it, not the view
-extern HWND g_hPreviewFrame; // control 1008, the preview's GL window
+extern HWND g_hPreviewFrame; // control 1008, where the preview is shown
+extern HWND g_hPreviewView;  // popup laid over control 1008 that the preview's GL draws into
 extern int g_nSpinStep;      // direction of the spin arrow just pressed: +1 up, -1 down, 0 none
 
 // Registers the up-down control class the dialog template uses; call once

@@ -2,6 +2,11 @@
 // switching interval with its spin arrows, About, OK and Cancel. It runs the
 // saver's own engine in dialog mode, driven by the same self-posted tick as
 // the saver window, and stores nothing unless OK is pressed.
+//
+// The preview is drawn by a window of its own laid over the frame: a disabled,
+// never-activated popup owned by the dialog. GL in a child control does not
+// reach the screen on every driver (Wine's X11 driver loses it), while a
+// childless top-level window draws everywhere. The popup follows the dialog.
 #include "settings/settings.h"
 
 #include "engine/engine.h"
@@ -15,6 +20,7 @@
 
 bool g_bEditHasKeys;
 HWND g_hPreviewFrame;
+HWND g_hPreviewView;
 int g_nSpinStep;
 
 namespace
@@ -36,6 +42,111 @@ const ModuleControls MODULE_CONTROLS[] = {
 
 // The box is read nine characters at most, so no number read overflows.
 const int CYCLE_TEXT_SIZE = 10;
+
+const char PREVIEW_VIEW_CLASS[] = "Solmir Preview";
+
+// The view only ever shows GL; it never erases and never takes the focus.
+LRESULT CALLBACK PreviewViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        ValidateRect(hwnd, NULL);
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+// Frame 1008's client area, in screen coordinates.
+RECT PreviewFrameRect()
+{
+    RECT rect = {};
+    GetClientRect(g_hPreviewFrame, &rect);
+    MapWindowPoints(g_hPreviewFrame, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+HWND CreatePreviewView(HWND dialog)
+{
+    WNDCLASSA wc = {};
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = PreviewViewProc;
+    wc.hInstance = g_hInstance;
+    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+    wc.lpszClassName = PREVIEW_VIEW_CLASS;
+    RegisterClassA(&wc); // fails harmlessly when a second dialog registers it again
+
+    RECT rect = PreviewFrameRect();
+    return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, PREVIEW_VIEW_CLASS, "",
+                           WS_POPUP | WS_DISABLED | WS_CLIPSIBLINGS, rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, dialog, NULL,
+                           g_hInstance, NULL);
+}
+
+// Keeps the view on the frame, and shown exactly while the dialog is. The
+// first tick shows it, once the dialog is up and active: Wine stacks a window
+// shown before its owner's activation under the owner.
+void PlacePreviewView(HWND dialog)
+{
+    if (g_hPreviewView == NULL)
+    {
+        return;
+    }
+    RECT rect = PreviewFrameRect();
+    bool shown = IsWindowVisible(dialog) && !IsIconic(dialog);
+    SetWindowPos(g_hPreviewView, NULL, rect.left, rect.top, 0, 0,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE |
+                     (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+// The nearest visible window above the given one in the z-order, or null.
+HWND VisibleWindowAbove(HWND window)
+{
+    HWND above = GetWindow(window, GW_HWNDPREV);
+    while (above != NULL && !IsWindowVisible(above))
+    {
+        above = GetWindow(above, GW_HWNDPREV);
+    }
+    return above;
+}
+
+// Run by every tick: shows the view once the dialog is up, and puts it back
+// right above the dialog when it has been stacked under it. An owned window
+// stays above its owner by itself on Windows; Wine lifts the owner over it
+// when a dialog of its own opens, and raises X windows only by making them
+// the top of the z-order.
+void KeepPreviewView(HWND dialog)
+{
+    if (g_hPreviewView == NULL)
+    {
+        return;
+    }
+    if (!IsWindowVisible(g_hPreviewView))
+    {
+        PlacePreviewView(dialog);
+        return;
+    }
+    HWND above = VisibleWindowAbove(dialog);
+    if (above != g_hPreviewView)
+    {
+        SetWindowPos(g_hPreviewView, above != NULL ? above : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+void DestroyPreviewView()
+{
+    if (g_hPreviewView != NULL)
+    {
+        DestroyWindow(g_hPreviewView);
+        g_hPreviewView = NULL;
+    }
+}
 
 const ModuleControls* FindModuleControls(int id)
 {
@@ -203,11 +314,27 @@ void DrainSettingsQueue(HWND dialog)
 // preview stands still until it closes.
 void OnSettingsTick(HWND dialog)
 {
-    if (g_bInTick || g_bStopRequested)
+    if (g_bInTick)
     {
         return;
     }
+    // OK or Cancel may also come between two ticks: the close still follows.
+    if (g_bStopRequested)
+    {
+        if (!g_bClosing)
+        {
+            PostMessageA(dialog, WM_CLOSE, 0, 0);
+        }
+        return;
+    }
     g_bInTick = true;
+    // Every frame redraws the whole view. Its paint requests are dropped here,
+    // as the drain takes the dialog's messages only and a pending paint of a
+    // window above the dialog would hold back the repaints of its controls.
+    if (g_hPreviewView != NULL)
+    {
+        ValidateRect(g_hPreviewView, NULL);
+    }
     DrainSettingsQueue(dialog);
     if (g_bStopRequested && !g_bClosing)
     {
@@ -215,6 +342,7 @@ void OnSettingsTick(HWND dialog)
     }
     if (!g_bStopRequested)
     {
+        KeepPreviewView(dialog);
         RenderFrame(dialog);
         PostTick(dialog);
     }
@@ -230,6 +358,7 @@ void OnSettingsClose(HWND dialog)
     g_bClosing = true;
     g_bStopRequested = true;
     KillGLContext();
+    DestroyPreviewView();
     EndDialog(dialog, 1);
 }
 
@@ -282,6 +411,12 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_SAVER_TICK:
         OnSettingsTick(dialog);
         return TRUE;
+    case WM_WINDOWPOSCHANGED:
+        if (g_hPreviewView != NULL && IsWindowVisible(g_hPreviewView))
+        {
+            PlacePreviewView(dialog);
+        }
+        return FALSE; // the dialog's own moves and sizes go on as usual
     default:
         return FALSE;
     }
@@ -292,7 +427,9 @@ bool InitSettingsDialog(HWND dialog)
     RegSelectKey(dialog, g_szProductKey);
     g_hPreviewFrame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
     CenterOnDesktop(dialog);
-    bool ready = CreateGLContext(g_hPreviewFrame, 32);
+    DestroyPreviewView();
+    g_hPreviewView = CreatePreviewView(dialog);
+    bool ready = g_hPreviewView != NULL && CreateGLContext(g_hPreviewView, 32);
     ShowEnableBoxes(dialog);
     WriteCycleBox(dialog, g_nCycleTime);
     return ready;

@@ -2,6 +2,7 @@
 // close, a module switch, and keys that quit.
 #include "saver_run.h"
 #include "../registry/registry_test_support.h"
+#include "support/screen_capture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,8 @@
 #include "saver_run.h"
 #include "support/test_support.h"
 
+#include <vector>
+
 SaverRun::~SaverRun()
 {
     if (info.hProcess != NULL)
@@ -101,69 +103,4 @@ void MoveCursorAbsolute(LONG x, LONG y)
     input.mi.dy = (LONG)((y * 65535LL) / (GetSystemMetrics(SM_CYSCREEN) - 1));
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &input, sizeof(INPUT));
-}
-
-ScreenShot CaptureScreen()
-{
-    ScreenShot shot;
-    shot.width = GetSystemMetrics(SM_CXSCREEN);
-    shot.height = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(NULL);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = NULL;
-    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-    if (dib != NULL && bits != NULL)
-    {
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
-        GdiFlush();
-        const uint32_t* p = (const uint32_t*)bits;
-        shot.pixels.assign(p, p + (size_t)shot.width * shot.height);
-        SelectObject(memory, old);
-        DeleteObject(dib);
-    }
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
-    return shot;
-}
-
-double LitShare(const ScreenShot& shot)
-{
-    if (shot.pixels.empty())
-    {
-        return 0.0;
-    }
-    size_t lit = 0;
-    for (uint32_t p : shot.pixels)
-    {
-        if ((p & 0xFFFFFF) != 0)
-        {
-            ++lit;
-        }
-    }
-    return (double)lit / shot.pixels.size();
-}
-
-double ChangedShare(const ScreenShot& a, const ScreenShot& b)
-{
-    if (a.pixels.empty() || a.pixels.size() != b.pixels.size())
-    {
-        return 0.0;
-    }
-    size_t changed = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i)
-    {
-        if ((a.pixels[i] & 0xFFFFFF) != (b.pixels[i] & 0xFFFFFF))
-        {
-            ++changed;
-        }
-    }
-    return (double)changed / a.pixels.size();
 }

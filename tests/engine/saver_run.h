@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <stdint.h>
 #include <string>
-#include <vector>
 
 // A started saver; ended (if still running) and closed on destruction.
 struct SaverRun
@@ -23,16 +22,3 @@ bool IsRunAlive(const SaverRun& run);
 
 void PressKey(WORD vk);
 void MoveCursorAbsolute(LONG x, LONG y);
-
-// The whole screen as 32-bit BGRX rows, top row first.
-struct ScreenShot
-{
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-};
-ScreenShot CaptureScreen();
-// Share of pixels that are not black.
-double LitShare(const ScreenShot& shot);
-// Share of pixels that differ between two captures of one size.
-double ChangedShare(const ScreenShot& a, const ScreenShot& b);

@@ -307,10 +307,10 @@ TEST_F(SettingsDialog, PreviewButtonOfADisabledModuleShowsItAndLeavesItDisabled)
 
 // ---- The preview's pixels ------------------------------------------------------
 
-// GL drawn into a child window does not reach the screen under Wine's X11
-// driver here, so the frames are read back from the GL itself: a hook on the
-// dialog's thread reads the last frame whenever the next tick is taken from
-// the queue. Mesa's software renderer keeps the back buffer across a swap.
+// The frames are read back from the GL itself (the end-to-end test checks the
+// screen): a hook on the dialog's thread reads the last frame whenever the
+// next tick is taken from the queue. Mesa's software renderer keeps the back
+// buffer across a swap.
 std::atomic<int> g_nFramesRead;
 std::atomic<int> g_nLitPixels;
 

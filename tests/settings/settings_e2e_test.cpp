@@ -1,7 +1,11 @@
 // The settings mode of the built Solmir.scr: started without a switch and with
-// /c:1234, it shows the settings dialog, closes on Esc and exits with 1.
+// /c:1234, it shows the settings dialog, closes on Esc and exits with 1; its
+// preview turns on the screen itself, also after About has been over it.
 #include "settings_test_support.h"
 
+#include "resource.h"
+#include "support/saver_process.h"
+#include "support/screen_capture.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +87,63 @@ TEST(SettingsMode, OpensTheSettingsDialogAndEscClosesItWithExitCodeOne)
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
+}
+
+// The inside of frame 1008 as the screen shows it.
+ScreenShot CapturePreview(HWND dialog)
+{
+    RECT frame = {};
+    GetWindowRect(GetDlgItem(dialog, IDC_PREVIEW_FRAME), &frame);
+    InflateRect(&frame, -2, -2);
+    return CaptureScreen(&frame);
+}
+
+// True once the preview shows a scene on black that moves from one capture
+// to the next; the dialog's own face, or a window stacked over the frame, does not.
+bool WaitForTurningPreview(HWND dialog)
+{
+    return WaitUntil(
+        [&]
+        {
+            ScreenShot before = CapturePreview(dialog);
+            Sleep(200);
+            ScreenShot after = CapturePreview(dialog);
+            double lit = LitShare(after);
+            return lit > 0.03 && lit < 0.7 && ChangedShare(before, after) > 0.005;
+        },
+        10000);
+}
+
+TEST(SettingsMode, PreviewTurnsOnTheScreenAndComesBackAfterAbout)
+{
+    ASSERT_TRUE(ResetKey(HKEY_CURRENT_USER, kProductKey));
+    SaverProcess process;
+    ASSERT_TRUE(StartProgram(SolmirScrPath(), "/c", &process));
+    HWND dialog = NULL;
+    ASSERT_TRUE(WaitUntil(
+        [&]
+        {
+            dialog = FindProcessWindow(process.info.dwProcessId, kSettingsTitle);
+            return dialog != NULL;
+        },
+        10000));
+    EXPECT_TRUE(WaitForTurningPreview(dialog)) << "no turning scene in frame 1008";
+
+    ClickControl(dialog, IDC_ABOUT);
+    HWND about = NULL;
+    ASSERT_TRUE(WaitUntil(
+        [&]
+        {
+            about = FindProcessWindow(process.info.dwProcessId, kAboutTitle);
+            return about != NULL;
+        },
+        10000));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
+    EXPECT_TRUE(WaitForTurningPreview(dialog)) << "the preview stayed hidden after About";
+
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(1u, WaitForExit(process, 10000));
 }
 
 } // namespace

@@ -220,23 +220,6 @@ bool WaitForDialogEnd(DialogThread* run, DWORD timeoutMs)
     return ended;
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;)
-    {
-        if (done())
-        {
-            return true;
-        }
-        if (GetTickCount() - start > timeoutMs)
-        {
-            return false;
-        }
-        Sleep(10);
-    }
-}
-
 static void SendMouse(DWORD flags)
 {
     INPUT input = {};

@@ -2,6 +2,8 @@
 // of their own while the test thread drives them with real input.
 #pragma once
 
+#include "support/saver_process.h"
+
 #include <windows.h>
 #include <stdint.h>
 
@@ -48,8 +50,6 @@ HWND StartSettingsDialog(DialogThread* run);
 // it, so no test hangs. Returns false on a time-out.
 bool WaitForDialogEnd(DialogThread* run, DWORD timeoutMs);
 
-// Polls until the condition holds; false after the time-out.
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // A visible top-level window with the title owned by the thread, or null.
 HWND FindThreadWindow(DWORD threadId, const char* title);
 
