@@ -273,42 +273,40 @@ TEST(Installer, SilentInstallWithoutSetSaverKeepsTheCurrentSaver)
     EXPECT_TRUE(HasUserSettings());
 }
 
-TEST(Installer, ScheduledSilentRemovalLeavesOnlyTheUserSettings)
+// Two presses of "Remove Solmir" were made and another program has its own run-once entry:
+// the removal takes both of its own entries, leaves the other, and keeps the user's
+// settings unless asked to take them.
+TEST(Installer, ScheduledSilentRemovalLeavesNothingOfTheProduct)
 {
-    ASSERT_NO_FATAL_FAILURE(ResetMachine());
-    ASSERT_NO_FATAL_FAILURE(InstallSilently(" /SETSAVER"));
-    // Two presses of "Remove Solmir" were made; another program has its own entry.
-    const std::string foreign = "C:\\Tools\\cleanup.exe";
-    ASSERT_TRUE(
-        WriteRegText(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver", ScheduledRemovalCommand()));
-    ASSERT_TRUE(WriteRegText(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver1", foreign));
-    ASSERT_TRUE(
-        WriteRegText(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver2", ScheduledRemovalCommand()));
+    const struct
+    {
+        const char* arguments;
+        bool settingsKept;
+    } rows[] = {{" /S", true}, {" /S /REMOVESETTINGS", false}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.arguments);
+        ASSERT_NO_FATAL_FAILURE(ResetMachine());
+        ASSERT_NO_FATAL_FAILURE(InstallSilently(" /SETSAVER"));
+        const std::string foreign = "C:\\Tools\\cleanup.exe";
+        const std::string scheduled = ScheduledRemovalCommand();
+        ASSERT_TRUE(WriteRegText(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver", scheduled));
+        ASSERT_TRUE(WriteRegText(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver1", foreign));
+        ASSERT_TRUE(WriteRegText(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver2", scheduled));
 
-    ASSERT_NO_FATAL_FAILURE(RemoveSilently(" /S"));
+        ASSERT_NO_FATAL_FAILURE(RemoveSilently(row.arguments));
 
-    ExpectRemoved();
-    EXPECT_FALSE(HasRegValue(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE", 0));
-    EXPECT_EQ("0", UserSetting("ScreenSaveActive"));
-    EXPECT_FALSE(HasRegValue(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver", 0));
-    EXPECT_FALSE(HasRegValue(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver2", 0));
-    std::string kept;
-    EXPECT_TRUE(ReadRegText(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver1", 0, &kept));
-    EXPECT_EQ(foreign, kept);
-    EXPECT_TRUE(HasUserSettings());
-}
-
-TEST(Installer, SilentRemovalTakesTheUserSettingsWhenAsked)
-{
-    ASSERT_NO_FATAL_FAILURE(ResetMachine());
-    ASSERT_NO_FATAL_FAILURE(InstallSilently(" /SETSAVER"));
-
-    ASSERT_NO_FATAL_FAILURE(RemoveSilently(" /S /REMOVESETTINGS"));
-
-    ExpectRemoved();
-    EXPECT_FALSE(HasRegKey(HKEY_CURRENT_USER, kProductKey, 0));
-    EXPECT_FALSE(HasRegKey(HKEY_CURRENT_USER, kVendorKey, 0));
-    EXPECT_FALSE(HasRegValue(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE", 0));
+        ExpectRemoved();
+        EXPECT_FALSE(HasRegValue(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE", 0));
+        EXPECT_EQ("0", UserSetting("ScreenSaveActive"));
+        EXPECT_FALSE(HasRegValue(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver", 0));
+        EXPECT_FALSE(HasRegValue(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver2", 0));
+        std::string kept;
+        EXPECT_TRUE(ReadRegText(HKEY_LOCAL_MACHINE, kRunOnceKey, "kill_saver1", 0, &kept));
+        EXPECT_EQ(foreign, kept);
+        EXPECT_EQ(row.settingsKept, HasUserSettings());
+        EXPECT_EQ(row.settingsKept, HasRegKey(HKEY_CURRENT_USER, kVendorKey, 0));
+    }
 }
 
 // Started by Windows at log-on exactly as scheduled, the uninstaller asks before it acts.
