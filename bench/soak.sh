@@ -17,9 +17,13 @@ wine reg delete "$key" /f >/dev/null 2>&1 || true
 wine reg add "$key" /v "mod1 depth" /t REG_DWORD /d 2100 /f >/dev/null
 for m in 1 2 3; do wine reg add "$key" /v "mod$m speed" /t REG_DWORD /d 1000 /f >/dev/null; done
 wine reg add "$key" /v "cycle time" /t REG_DWORD /d 0 /f >/dev/null
-wine build/Solmir.scr /s &
+# A copy of its own, so the process found below is this run's and no other.
+copy="$WINEPREFIX/drive_c/soak/Solmir.scr"
+mkdir -p "$(dirname "$copy")"
+cp build/Solmir.scr "$copy"
+wine "$copy" /s &
 sleep 5
-pid=$(pgrep -f 'Solmir.scr' | head -n1)
+pid=$(pgrep -f "$copy" | head -n1)
 echo "minute rss_kb"
 for i in $(seq 0 "$minutes"); do
     rss=$(ps -o rss= -p "$pid" | tr -d ' ')
