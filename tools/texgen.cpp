@@ -116,10 +116,10 @@ Rgb ShadeGold(Vec2 away, double q, double warmth)
     const double lx = -0.42, ly = 0.62, lz = 0.66;
     const double diffuse = std::max(0.0, nx * lx + ny * ly + nz * lz);
     const double hl = std::sqrt(lx * lx + ly * ly + Square(lz + 1.0));
-    const double spec = std::pow(std::max(0.0, (nx * lx + ny * ly + nz * (lz + 1.0)) / hl), 28.0);
+    const double shine = std::pow(std::max(0.0, (nx * lx + ny * ly + nz * (lz + 1.0)) / hl), 28.0);
     const Rgb shadow = Mix(Rgb{0.30, 0.12, 0.03}, Rgb{0.34, 0.09, 0.10}, warmth);
     const Rgb body = Mix(Rgb{1.00, 0.76, 0.30}, Rgb{1.00, 0.56, 0.20}, warmth);
-    const Rgb c = Plus(Mix(shadow, body, diffuse), Scale(Rgb{1.0, 0.95, 0.80}, 0.85 * spec));
+    const Rgb c = Plus(Mix(shadow, body, diffuse), Scale(Rgb{1.0, 0.95, 0.80}, 0.85 * shine));
     return Scale(c, 0.62 + 0.38 * nz); // the flanks roll off into the black
 }
 

@@ -1,14 +1,15 @@
 // The built saver driven with real key presses: a zoom that is saved on
 // close, a module switch, and keys that quit.
-#include "saver_run.h"
-#include "../registry/registry_test_support.h"
+#include "support/saver_process.h"
 #include "support/screen_capture.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
 
+const char kProductKey[] = "Software\\Quenwick\\Solmir";
 const DWORD kTimeout = 8000;
 const DWORD kSettle = 600; // a few frames: queued keys have been handled
 
@@ -18,124 +19,98 @@ POINT ScreenCentre()
     return p;
 }
 
-void Settle(DWORD ms)
+void PressKey(WORD vk)
 {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms)
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        {
-            DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    }
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = vk;
+    inputs[0].ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    inputs[1] = inputs[0];
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
 }
 
-class SaverKeys : public ::testing::Test
+bool IsRunning(const SaverProcess& saver)
 {
-  protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(DeleteTestKey(HKEY_CURRENT_USER, kProductPath));
-        POINT c = ScreenCentre();
-        MoveCursorAbsolute(c.x, c.y);
-        Settle(100);
-    }
-    // Starts full-screen saving on a fresh key: module 1 at depth 21 shows.
-    HWND Start(SaverRun* run)
-    {
-        if (!StartSaverRun("/s", run))
-        {
-            return NULL;
-        }
-        HWND hwnd = WaitForSaverInFront(*run, kTimeout);
-        // Keys count once frames are drawn: the animation is running.
-        if (hwnd != NULL && !WaitForLitScreen(NULL))
-        {
-            return NULL;
-        }
-        return hwnd;
-    }
-    static bool WaitForLitScreen(ScreenShot* shot)
-    {
-        DWORD start = GetTickCount();
-        do
-        {
-            ScreenShot now = CaptureScreen();
-            if (LitShare(now) > 0.02)
-            {
-                if (shot != NULL)
-                {
-                    *shot = now;
-                }
-                return true;
-            }
-            Settle(50);
-        } while (GetTickCount() - start < kTimeout);
-        return false;
-    }
-    // A mouse move past the threshold: the saver stores the view and closes.
-    DWORD CloseWithMouse(const SaverRun& run)
-    {
-        POINT c = ScreenCentre();
-        MoveCursorAbsolute(c.x + 150, c.y + 100);
-        return WaitForRunExit(run, kTimeout);
-    }
-    static int32_t Stored(const char* name)
-    {
-        int32_t value = -1;
-        EXPECT_TRUE(GetDwordValue(name, &value)) << name;
-        return value;
-    }
-};
+    return WaitForSingleObject(saver.info.hProcess, 0) == WAIT_TIMEOUT;
+}
 
-TEST_F(SaverKeys, PageDownZoomIsSavedOnClose)
+// A capture of the screen once the scene lights it.
+bool WaitForLitScreen(ScreenShot* shot)
 {
-    SaverRun run;
-    ASSERT_NE(Start(&run), (HWND)NULL);
+    return WaitUntil([&] { return LitShare(*shot = CaptureScreen()) > 0.02; }, kTimeout);
+}
+
+// Starts full-screen saving on a fresh key: module 1 at depth 21 shows, in
+// front, and frames are drawn, so keys count.
+bool Start(SaverProcess* saver)
+{
+    DeleteTree(HKEY_CURRENT_USER, kProductKey);
+    POINT c = ScreenCentre();
+    MoveCursorTo(c.x, c.y);
+    ScreenShot shot;
+    HWND hwnd =
+        StartProgram(SolmirScrPath(), "/s", saver) ? WaitForSaverWindow(*saver, kTimeout) : NULL;
+    return hwnd != NULL && WaitUntil([&] { return GetForegroundWindow() == hwnd; }, kTimeout) &&
+           WaitForLitScreen(&shot);
+}
+
+// A mouse move past the threshold: the saver stores the view and closes.
+DWORD CloseWithMouse(const SaverProcess& saver)
+{
+    POINT c = ScreenCentre();
+    MoveCursorTo(c.x + 150, c.y + 100);
+    return WaitForExit(saver, kTimeout);
+}
+
+DWORD Stored(const char* name)
+{
+    return ReadDword(HKEY_CURRENT_USER, kProductKey, name, 0xDEADBEEF);
+}
+
+TEST(SaverKeys, PageDownZoomIsSavedOnClose)
+{
+    SaverProcess saver;
+    ASSERT_TRUE(Start(&saver));
     PressKey(VK_NEXT);
-    Settle(kSettle);
-    ASSERT_TRUE(IsRunAlive(run)) << "Page Down quit the saver";
-    EXPECT_EQ(CloseWithMouse(run), 0u);
-    EXPECT_EQ(Stored("mod1 depth"), 2070);
-    EXPECT_EQ(Stored("mod2 depth"), 2100);
+    PumpMessagesFor(kSettle);
+    ASSERT_TRUE(IsRunning(saver)) << "Page Down quit the saver";
+    EXPECT_EQ(CloseWithMouse(saver), 0u);
+    EXPECT_EQ(Stored("mod1 depth"), 2070u);
+    EXPECT_EQ(Stored("mod2 depth"), 2100u);
 }
 
-TEST_F(SaverKeys, EnterBringsTheNextModule)
+TEST(SaverKeys, EnterBringsTheNextModule)
 {
-    SaverRun run;
-    ASSERT_NE(Start(&run), (HWND)NULL);
+    SaverProcess saver;
+    ASSERT_TRUE(Start(&saver));
     ScreenShot before;
     ASSERT_TRUE(WaitForLitScreen(&before)) << "module 1 drew nothing";
     PressKey(VK_RETURN);
-    Settle(kSettle);
-    ASSERT_TRUE(IsRunAlive(run)) << "Enter quit with three modules enabled";
+    PumpMessagesFor(kSettle);
+    ASSERT_TRUE(IsRunning(saver)) << "Enter quit with three modules enabled";
     ScreenShot after;
     EXPECT_TRUE(WaitForLitScreen(&after)) << "module 2 drew nothing";
+    EXPECT_GT(ChangedShare(before, after), 0.02) << "the screen did not change";
     // Module 2 takes the keys now: its zoom is the one saved.
     PressKey(VK_NEXT);
-    Settle(kSettle);
-    EXPECT_EQ(CloseWithMouse(run), 0u);
-    EXPECT_EQ(Stored("mod1 depth"), 2100);
-    EXPECT_EQ(Stored("mod2 depth"), 2070);
-
-    EXPECT_GT(ChangedShare(before, after), 0.02) << "the screen did not change";
+    PumpMessagesFor(kSettle);
+    EXPECT_EQ(CloseWithMouse(saver), 0u);
+    EXPECT_EQ(Stored("mod1 depth"), 2100u);
+    EXPECT_EQ(Stored("mod2 depth"), 2070u);
 }
 
-TEST_F(SaverKeys, EscAndOtherKeysQuit)
+TEST(SaverKeys, EscAndOtherKeysQuit)
 {
     const WORD keys[] = {VK_ESCAPE, 'A'};
     for (WORD key : keys)
     {
         SCOPED_TRACE(key);
-        ASSERT_TRUE(DeleteTestKey(HKEY_CURRENT_USER, kProductPath));
-        SaverRun run;
-        ASSERT_NE(Start(&run), (HWND)NULL);
+        SaverProcess saver;
+        ASSERT_TRUE(Start(&saver));
         PressKey(key);
-        EXPECT_EQ(WaitForRunExit(run, kTimeout), 0u);
-        // The close stored the view as it was.
-        EXPECT_EQ(Stored("mod1 depth"), 2100);
+        EXPECT_EQ(WaitForExit(saver, kTimeout), 0u);
+        EXPECT_EQ(Stored("mod1 depth"), 2100u) << "the close stored the view as it was";
     }
 }
 

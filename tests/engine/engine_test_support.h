@@ -1,9 +1,8 @@
 // Helpers for the engine tests: a tick clock the test drives, and a window
-// with an OpenGL context and the settings dialog's preview buttons.
+// with the program's OpenGL context and the settings dialog's preview buttons.
 #pragma once
 
 #include <windows.h>
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -11,22 +10,12 @@ extern DWORD g_dwTestNow;               // what the engine's tick clock reads
 extern std::vector<DWORD> g_TestSleeps; // every pacing sleep, in order; each advances the clock
 extern bool g_bStopOnSleep;             // a sleep sets g_bStopRequested, as a close would
 
-void InstallTestClock(DWORD now);
-void RestoreTestClock();
-
-// A hidden window with a current GL context (the real CreateGLContext when it
-// succeeds, a plain context of the window otherwise) and check boxes 1024 to
-// 1028 standing in for the preview buttons.
-HWND OpenTestGLWindow();
-void CloseTestGLWindow(HWND window);
-
-// The GL colour the fades leave in force.
-void ReadCurrentColor(float rgba[4]);
 // Id of the one checked preview button 1024..1028, 0 when none, -1 when several.
 int CheckedPreviewButton(HWND window);
 
-// A test suite that shares one GL window and runs on the test's clock, in the
-// full-screen saver's mode unless a test says otherwise.
+// A suite sharing one hidden GL window (with check boxes 1024 to 1028 standing
+// in for the preview buttons), run on the test's clock in the full-screen
+// saver's mode unless a test says otherwise.
 class EngineGLTest : public ::testing::Test
 {
   protected:

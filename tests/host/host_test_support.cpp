@@ -3,9 +3,6 @@
 #include "resource.h"
 #include "shell/shell.h"
 
-#include <string.h>
-#include <wchar.h>
-
 const char kProductPath[] = "Software\\Quenwick\\Solmir";
 const char kRunOncePath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const char kNoticeTitle[] = "Oops, looks like there is a problem...";
@@ -18,11 +15,6 @@ const char kNotRemovedText[] =
 namespace
 {
 
-const char kVolatileParent[] = "Software\\SolmirHostTestVolatile";
-const char kUnreachablePath[] = "Software\\SolmirHostTestVolatile\\Unreachable";
-const wchar_t kUnreachableTarget[] =
-    L"\\Registry\\Machine\\Software\\SolmirHostTestVolatile\\Unreachable";
-
 std::vector<DWORD> s_script;
 size_t s_next;
 DWORD s_step;
@@ -32,14 +24,7 @@ int s_reads;
 DWORD WINAPI TestTickCount()
 {
     ++s_reads;
-    if (s_next < s_script.size())
-    {
-        s_now = s_script[s_next++];
-    }
-    else
-    {
-        s_now += s_step;
-    }
+    s_now = s_next < s_script.size() ? s_script[s_next++] : s_now + s_step;
     return s_now;
 }
 
@@ -48,41 +33,21 @@ void WINAPI TestSleep(DWORD ms)
     s_now += ms;
 }
 
-struct ChildSearch
+HWND VisibleDialog(const char* title)
 {
-    const char* className;
-    std::string text;
-};
-
-BOOL CALLBACK FindStaticText(HWND child, LPARAM lParam)
-{
-    ChildSearch* search = reinterpret_cast<ChildSearch*>(lParam);
-    char className[32] = {};
-    GetClassNameA(child, className, sizeof(className));
-    std::string text = WindowText(child);
-    if (lstrcmpiA(className, search->className) == 0 && !text.empty())
-    {
-        search->text = text;
-        return FALSE;
-    }
-    return TRUE;
+    HWND found = FindWindowA("#32770", title);
+    return found && IsWindowVisible(found) ? found : NULL;
 }
 
 } // namespace
 
 bool DeleteKey(HKEY hive, const char* path)
 {
-    // Opening with REG_OPTION_OPEN_LINK reaches a symbolic link itself; for
-    // an ordinary key it is an ordinary open.
     HKEY key = NULL;
-    LONG status = RegOpenKeyExA(hive, path, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS | DELETE, &key);
-    if (status == ERROR_FILE_NOT_FOUND)
-    {
-        return true;
-    }
+    LONG status = RegOpenKeyExA(hive, path, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &key);
     if (status != ERROR_SUCCESS)
     {
-        return false;
+        return status == ERROR_FILE_NOT_FOUND;
     }
     // A key goes with its values; only subkeys have to go first.
     status = RegDeleteKeyA(key, "");
@@ -97,13 +62,9 @@ bool DeleteKey(HKEY hive, const char* path)
 
 bool ResetKey(HKEY hive, const char* path)
 {
-    if (!DeleteKey(hive, path))
-    {
-        return false;
-    }
     HKEY key = NULL;
-    if (RegCreateKeyExA(hive, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key,
-                        NULL) != ERROR_SUCCESS)
+    if (!DeleteKey(hive, path) ||
+        RegCreateKeyExA(hive, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
     {
         return false;
     }
@@ -111,92 +72,23 @@ bool ResetKey(HKEY hive, const char* path)
     return true;
 }
 
-bool SetString(HKEY hive, const char* path, const char* name, const std::string& text)
+std::string RunOnceEntry(const char* name)
 {
-    HKEY key = NULL;
-    if (RegCreateKeyExA(hive, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key,
-                        NULL) != ERROR_SUCCESS)
-    {
-        return false;
-    }
-    LONG status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                 static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    std::string text;
+    return ReadString(HKEY_LOCAL_MACHINE, kRunOncePath, name, &text) ? text : "<missing>";
 }
 
-std::string GetString(HKEY hive, const char* path, const char* name)
+int RunOnceCount()
 {
     HKEY key = NULL;
-    if (RegOpenKeyExA(hive, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    {
-        return "<missing>";
-    }
-    DWORD type = 0;
-    DWORD size = 0;
-    std::string text = "<missing>";
-    if (RegQueryValueExA(key, name, NULL, &type, NULL, &size) == ERROR_SUCCESS)
-    {
-        std::vector<char> data(size + 1, '\0');
-        if (RegQueryValueExA(key, name, NULL, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
-            ERROR_SUCCESS)
-        {
-            text = type == REG_SZ ? std::string(data.data()) : "<not a string>";
-        }
-    }
-    RegCloseKey(key);
-    return text;
-}
-
-int ValueCount(HKEY hive, const char* path)
-{
-    HKEY key = NULL;
-    if (RegOpenKeyExA(hive, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    DWORD values = 0;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunOncePath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     {
         return -1;
     }
-    DWORD values = 0;
-    LONG status =
-        RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
+    RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
     RegCloseKey(key);
-    return status == ERROR_SUCCESS ? static_cast<int>(values) : -1;
-}
-
-bool MakeUnwritableLink(const char* path)
-{
-    // A non-volatile key cannot be created below a volatile one.
-    HKEY key = NULL;
-    if (!DeleteKey(HKEY_LOCAL_MACHINE, kVolatileParent) ||
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kVolatileParent, 0, NULL, REG_OPTION_VOLATILE,
-                        KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
-    {
-        return false;
-    }
-    RegCloseKey(key);
-    if (!DeleteKey(HKEY_LOCAL_MACHINE, path) ||
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL,
-                        REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL, &key,
-                        NULL) != ERROR_SUCCESS)
-    {
-        return false;
-    }
-    // The link's target is stored without a terminator.
-    LONG status = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
-                                 reinterpret_cast<const BYTE*>(kUnreachableTarget),
-                                 static_cast<DWORD>(wcslen(kUnreachableTarget) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
-}
-
-bool UnreachableTargetExists()
-{
-    HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUnreachablePath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
+    return static_cast<int>(values);
 }
 
 void InstallTestClock(const std::vector<DWORD>& script, DWORD step)
@@ -223,101 +115,52 @@ int ClockReads()
 
 HWND WaitForDialog(const char* title, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    do
-    {
-        HWND found = FindWindowA("#32770", title);
-        if (found && IsWindowVisible(found))
-        {
-            return found;
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < timeoutMs);
-    return NULL;
-}
-
-bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (IsWindow(hwnd))
-    {
-        if (GetTickCount() - start >= timeoutMs)
-        {
-            return false;
-        }
-        Sleep(10);
-    }
-    return true;
-}
-
-std::string WindowText(HWND hwnd)
-{
-    char text[1024];
-    memset(text, 0, sizeof(text));
-    GetWindowTextA(hwnd, text, sizeof(text));
-    return text;
-}
-
-std::string ItemText(HWND dialog, int id)
-{
-    HWND item = GetDlgItem(dialog, id);
-    return item ? WindowText(item) : "<no control>";
+    HWND found = NULL;
+    WaitUntil([&] { return (found = VisibleDialog(title)) != NULL; }, timeoutMs);
+    return found;
 }
 
 std::string NoticeRateText(HWND notice, DWORD timeoutMs)
 {
-    const std::string placeholder = "The current frame rate is: xxx frames per second.";
-    DWORD start = GetTickCount();
-    std::string text = ItemText(notice, IDC_FRAME_RATE_TEXT);
-    while (text == placeholder && GetTickCount() - start < timeoutMs)
-    {
-        Sleep(10);
-        text = ItemText(notice, IDC_FRAME_RATE_TEXT);
-    }
-    return text;
-}
-
-std::string MessageBoxText(HWND box)
-{
-    ChildSearch search = {"Static", std::string()};
-    EnumChildWindows(box, FindStaticText, reinterpret_cast<LPARAM>(&search));
-    return search.text;
+    HWND line = GetDlgItem(notice, IDC_FRAME_RATE_TEXT);
+    WaitUntil([&] { return WindowTitle(line).find("xxx") == std::string::npos; }, timeoutMs);
+    return WindowTitle(line);
 }
 
 void PressButton(HWND dialog, int id)
 {
-    // Posted: the press may open a modal box, and a sent message would wait
-    // for it to close.
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-SeenBox DismissMessageBox(const char* caption1, const char* caption2, DWORD timeoutMs, HWND below)
+SeenBox DismissRemovalBox(DWORD timeoutMs, HWND below)
 {
-    SeenBox seen = {"<none>", std::string(), false};
-    DWORD start = GetTickCount();
+    SeenBox seen;
     HWND box = NULL;
-    while (box == NULL && GetTickCount() - start < timeoutMs)
-    {
-        box = WaitForDialog(caption1, 10);
-        if (box == NULL && caption2 != NULL)
+    WaitUntil(
+        [&]
         {
-            box = WaitForDialog(caption2, 10);
-        }
-    }
+            box = VisibleDialog(kRemovedCaption);
+            return box || (box = VisibleDialog(kNotRemovedCaption)) != NULL;
+        },
+        timeoutMs);
     if (box == NULL)
     {
         return seen;
     }
-    seen.caption = WindowText(box);
-    seen.text = MessageBoxText(box);
-    for (HWND next = GetWindow(box, GW_HWNDNEXT); next; next = GetWindow(next, GW_HWNDNEXT))
+    seen.caption = WindowTitle(box);
+    // The message is the box's static control with text.
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     {
-        if (next == below)
+        if (seen.text.empty() && lstrcmpiA(WindowClass(child).c_str(), "Static") == 0)
         {
-            seen.above = true;
+            seen.text = WindowTitle(child);
         }
     }
+    for (HWND next = GetWindow(box, GW_HWNDNEXT); next; next = GetWindow(next, GW_HWNDNEXT))
+    {
+        seen.above = seen.above || next == below;
+    }
     PressButton(box, IDOK);
-    WaitForWindowGone(box, timeoutMs);
+    WaitUntil([&] { return !IsWindow(box); }, timeoutMs);
     return seen;
 }

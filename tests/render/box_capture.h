@@ -1,6 +1,5 @@
-// Catches the message boxes this thread shows, reads them and closes them,
-// so that a test can check every box's text, caption, icon and buttons
-// without a modal loop waiting for a user.
+// Message boxes read from their windows: those this thread shows, caught and
+// closed so a test needs no user, and those of another process.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +17,9 @@ struct CapturedBox
     HICON icon;    // the icon shown, or null
 };
 
+// What the message box window `box` shows.
+CapturedBox ReadBox(HWND box);
+
 // From construction to destruction, every message box of this thread is
 // recorded in boxes and closed with OK as soon as it is shown.
 struct BoxCapture
@@ -27,6 +29,3 @@ struct BoxCapture
     BoxCapture();
     ~BoxCapture();
 };
-
-// The icon a message box shows for MB_ICONEXCLAMATION, MB_ICONINFORMATION.
-HICON SystemIcon(LPCSTR id);

@@ -1,5 +1,7 @@
 // The built saver as a process: what the user sees when the screen cannot
 // give it an OpenGL format, and when one of its textures is damaged.
+#include "box_capture.h"
+#include "support/saver_process.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -8,96 +10,46 @@
 #include <string>
 #include <vector>
 
-struct SeenBox
-{
-    std::string caption;
-    std::string text;
-};
-
-struct BoxSearch
-{
-    DWORD processId;
-    HWND found;
-};
-
 static BOOL CALLBACK FindProcessBox(HWND hwnd, LPARAM lParam)
 {
-    BoxSearch* search = (BoxSearch*)lParam;
+    std::pair<DWORD, HWND>* search = (std::pair<DWORD, HWND>*)lParam;
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    char cls[64] = {};
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == search->processId && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hwnd))
+    if (pid == search->first && WindowClass(hwnd) == "#32770" && IsWindowVisible(hwnd))
     {
-        search->found = hwnd;
+        search->second = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-static BOOL CALLBACK ReadBoxText(HWND child, LPARAM lParam)
-{
-    char cls[64] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Static") == 0 &&
-        (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-    {
-        char text[1024] = {};
-        GetWindowTextA(child, text, sizeof text);
-        if (text[0] != '\0')
-        {
-            *(std::string*)lParam = text;
-        }
-    }
-    return TRUE;
-}
-
 // Starts the saver full-screen, answers each message box it shows with OK
-// and returns them in order once the process has ended (or after timeoutMs).
-static std::vector<SeenBox> RunSaverCollectingBoxes(const std::string& exe, DWORD timeoutMs,
-                                                    DWORD* exitCode)
+// and returns them in order once the process has ended (within 30 s).
+static std::vector<CapturedBox> RunSaverCollectingBoxes(const std::string& exe, DWORD* exitCode)
 {
-    std::vector<SeenBox> boxes;
-    std::string line = "\"" + exe + "\" /s";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    *exitCode = STILL_ACTIVE;
-    if (!CreateProcessA(exe.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+    std::vector<CapturedBox> boxes;
+    SaverProcess process;
+    if (!StartProgram(exe, "/s", &process))
     {
         ADD_FAILURE() << "cannot start " << exe;
         return boxes;
     }
-    const DWORD start = GetTickCount();
     HWND answered = NULL;
-    while (GetTickCount() - start < timeoutMs)
-    {
-        if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0)
+    WaitUntil(
+        [&]
         {
-            break;
-        }
-        BoxSearch search = {pi.dwProcessId, NULL};
-        EnumWindows(FindProcessBox, (LPARAM)&search);
-        if (search.found && search.found != answered)
-        {
-            SeenBox box;
-            char caption[256] = {};
-            GetWindowTextA(search.found, caption, sizeof caption);
-            box.caption = caption;
-            EnumChildWindows(search.found, ReadBoxText, (LPARAM)&box.text);
-            boxes.push_back(box);
-            PostMessageA(search.found, WM_COMMAND, IDOK, 0);
-            answered = search.found;
-        }
-    }
-    GetExitCodeProcess(pi.hProcess, exitCode);
-    if (*exitCode == STILL_ACTIVE)
-    {
-        TerminateProcess(pi.hProcess, 1);
-        WaitForSingleObject(pi.hProcess, 5000);
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+            std::pair<DWORD, HWND> search(process.info.dwProcessId, NULL);
+            EnumWindows(FindProcessBox, (LPARAM)&search);
+            if (search.second && search.second != answered)
+            {
+                boxes.push_back(ReadBox(search.second));
+                PostMessageA(search.second, WM_COMMAND, IDOK, 0);
+                answered = search.second;
+            }
+            return WaitForSingleObject(process.info.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        30000);
+    *exitCode = WaitForExit(process, 0);
     return boxes;
 }
 
@@ -120,7 +72,7 @@ TEST(SaverOnSixteenBitScreen, ShowsTheVideoCardMessageAndExits)
         GTEST_SKIP() << "needs a 16-bit screen (SOLMIR_SCREEN=1024x768x16)";
     }
     DWORD exitCode = 0;
-    const std::vector<SeenBox> boxes = RunSaverCollectingBoxes(SolmirScrPath(), 30000, &exitCode);
+    const std::vector<CapturedBox> boxes = RunSaverCollectingBoxes(SolmirScrPath(), &exitCode);
     EXPECT_NE((DWORD)STILL_ACTIVE, exitCode) << "the saver did not exit";
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("Screen Saver Error", boxes[0].caption);
@@ -138,12 +90,9 @@ TEST(SaverWithDamagedTexture, ShowsTheTextureMessageThenInitializationFailed)
     {
         GTEST_SKIP() << "a 16-bit screen fails before the textures";
     }
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(NULL, self, sizeof self);
-    std::string exe = self;
-    exe = exe.substr(0, exe.find_last_of('\\') + 1) + "SolmirBrokenTex.scr";
     DWORD exitCode = 0;
-    const std::vector<SeenBox> boxes = RunSaverCollectingBoxes(exe, 30000, &exitCode);
+    const std::vector<CapturedBox> boxes =
+        RunSaverCollectingBoxes(TestProgramFolder() + "SolmirBrokenTex.scr", &exitCode);
     EXPECT_NE((DWORD)STILL_ACTIVE, exitCode) << "the saver did not exit";
     ASSERT_EQ(2u, boxes.size());
     EXPECT_EQ("ERROR", boxes[0].caption);

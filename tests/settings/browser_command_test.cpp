@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string.h>
 #include <string>
 
 namespace
@@ -14,172 +13,111 @@ namespace
 const char FILL = '\xAB';
 const size_t GUARD = 16;
 const char LINK[] = "-new http://www.quenwick.com/solmir";
+const char SITE[] = "http://www.quenwick.com/solmir";
 
-// A buffer of the given size followed by guard bytes, all pre-filled, so a
-// write past the size or a missing terminator shows.
-struct FilledBuffer
+// The text in a pre-filled buffer of `size` bytes followed by guard bytes;
+// fails the test when the terminator is missing or anything after it was written.
+std::string TextOf(const std::string& bytes, size_t size)
 {
-    std::string bytes;
-    size_t size;
-};
-
-FilledBuffer MakeBuffer(size_t size)
-{
-    FilledBuffer buffer = {};
-    buffer.bytes.assign(size + GUARD, FILL);
-    buffer.size = size;
-    return buffer;
+    if (size == 0)
+    {
+        EXPECT_EQ(std::string(GUARD, FILL), bytes) << "empty buffer written";
+        return "";
+    }
+    size_t end = bytes.find('\0');
+    EXPECT_LT(end, size) << "no terminator inside the buffer";
+    if (end >= size)
+    {
+        return "";
+    }
+    EXPECT_EQ(std::string(bytes.size() - end - 1, FILL), bytes.substr(end + 1))
+        << "written after the terminator";
+    return bytes.substr(0, end);
 }
 
-// The text in the buffer; fails the test when the terminator is missing or
-// anything after it (inside or outside the buffer) was written.
-std::string TextOf(const FilledBuffer& buffer, const std::string& row)
+struct Row
 {
-    if (buffer.size == 0)
-    {
-        EXPECT_EQ(std::string(GUARD, FILL), buffer.bytes) << row << ": empty buffer written";
-        return std::string();
-    }
-    size_t end = buffer.bytes.find('\0');
-    EXPECT_LT(end, buffer.size) << row << ": no terminator inside the buffer";
-    if (end >= buffer.size)
-    {
-        return std::string();
-    }
-    for (size_t i = end + 1; i < buffer.bytes.size(); ++i)
-    {
-        EXPECT_EQ(FILL, buffer.bytes[i]) << row << ": byte " << i << " written";
-    }
-    return buffer.bytes.substr(0, end);
-}
-
-struct BuildResult
-{
-    bool started;
-    std::string program;
-    std::string parameters;
-};
-
-BuildResult Build(const std::string& command, const std::string& text, size_t programSize,
-                  size_t parametersSize, const std::string& row)
-{
-    FilledBuffer program = MakeBuffer(programSize);
-    FilledBuffer parameters = MakeBuffer(parametersSize);
-    BuildResult result = {};
-    result.started = BuildBrowserCommand(command.c_str(), text.c_str(), &program.bytes[0],
-                                         program.size, &parameters.bytes[0], parameters.size);
-    result.program = TextOf(program, row);
-    result.parameters = TextOf(parameters, row);
-    return result;
-}
-
-struct CommandRow
-{
-    const char* name;
-    const char* command;
-    const char* text;
-    const char* program;
-    const char* parameters;
-};
-
-const CommandRow COMMAND_ROWS[] = {
-    {"unreadable command gives the default text", "dummy", LINK, "iexplore.exe",
-     "-new http://www.quenwick.com/solmir"},
-    {"empty command", "", LINK, "iexplore.exe", "-new http://www.quenwick.com/solmir"},
-    {"iexplore anywhere keeps the bare name",
-     "\"c:\\program files\\internet explorer\\iexplore.exe\" -nohome", LINK, "iexplore.exe",
-     "-new http://www.quenwick.com/solmir"},
-    {"iexplore after another program", "c:\\tools\\run.exe c:\\ie\\IEXPLORE.EXE %1", LINK,
-     "iexplore.exe", "-new http://www.quenwick.com/solmir"},
-    {"quoted path, -url and quoted placeholder", "\"c:\\web\\browser.exe\" -url \"%1\"", LINK,
-     "c:\\web\\browser.exe", " -url http://www.quenwick.com/solmir"},
-    {"quoted path with blanks", "\"C:\\Program Files\\Web\\Browser.exe\" -osint -url \"%1\"", LINK,
-     "c:\\program files\\web\\browser.exe", " -osint -url http://www.quenwick.com/solmir"},
-    {"unquoted path and bare placeholder", "c:\\web\\browser.exe %1", LINK, "c:\\web\\browser.exe",
-     "%1 http://www.quenwick.com/solmir"},
-    {"unquoted path and nothing more", "c:\\web\\browser.exe", LINK, "c:\\web\\browser.exe",
-     "http://www.quenwick.com/solmir"},
-    {"one character after .exe leaves no parameters", "\"c:\\web\\browser.exe\"", LINK,
-     "c:\\web\\browser.exe", "http://www.quenwick.com/solmir"},
-    {"command in capitals", "\"C:\\WEB\\BROWSER.EXE\" -URL \"%1\"", LINK, "c:\\web\\browser.exe",
-     " -url http://www.quenwick.com/solmir"},
-    {"text after the quoted placeholder is dropped",
-     "\"c:\\web\\browser.exe\" -url \"%1\" -tab \"%2\"", LINK, "c:\\web\\browser.exe",
-     " -url http://www.quenwick.com/solmir"},
-    {"placeholder right after the skipped blank", "c:\\web\\browser.exe \"%1\"", LINK,
-     "c:\\web\\browser.exe", "http://www.quenwick.com/solmir"},
-    {"only the first .exe ends the program", "c:\\a.exe\\b.exe x", LINK, "c:\\a.exe",
-     "b.exe x http://www.quenwick.com/solmir"},
-    {"the address is lower-cased from its first http", "c:\\web\\browser.exe",
-     "-NEW HTTP://WWW.Quenwick.COM/Solmir?A=B", "c:\\web\\browser.exe",
-     "http://www.quenwick.com/solmir?a=b"},
-    {"address without a prefix", "dummy", "https://x.test/", "iexplore.exe",
-     "-new https://x.test/"},
-};
-
-TEST(BrowserCommand, BuildsProgramAndParametersFromTheCommand)
-{
-    for (const CommandRow& row : COMMAND_ROWS)
-    {
-        BuildResult result = Build(row.command, row.text, 256, 256, row.name);
-        EXPECT_TRUE(result.started) << row.name;
-        EXPECT_EQ(row.program, result.program) << row.name;
-        EXPECT_EQ(row.parameters, result.parameters) << row.name;
-    }
-}
-
-struct RefusedRow
-{
-    const char* name;
+    const char* what;
     std::string command;
     std::string text;
     size_t programSize;
     size_t parametersSize;
+    const char* program; // null: nothing is started, both buffers are left empty
+    std::string parameters;
 };
 
-TEST(BrowserCommand, StartsNothingRatherThanAShortenedCommand)
+TEST(BrowserCommand, BuildsProgramAndParametersOrStartsNothing)
 {
+    const std::string web = std::string(" -url ") + SITE;
     const std::string longPath = "c:\\" + std::string(300, 'd') + "\\browser.exe";
     const std::string longAddress = "http://www.quenwick.com/" + std::string(1100, 'p');
-    const RefusedRow rows[] = {
-        {"text without http", "c:\\web\\browser.exe %1", "-new ftp://quenwick.com", 256, 256},
-        {"empty text", "c:\\web\\browser.exe %1", "", 256, 256},
-        {"program longer than its buffer", longPath + " \"%1\"", LINK, 256, 256},
+    const std::string address400 = "http://www.quenwick.com/" + std::string(400, 'p');
+    const Row rows[] = {
+        // The worked examples.
+        {"unreadable command gives the default text", "dummy", LINK, 256, 256, "iexplore.exe",
+         LINK},
+        {"iexplore anywhere keeps the bare name",
+         "\"c:\\program files\\internet explorer\\iexplore.exe\" -nohome", LINK, 256, 256,
+         "iexplore.exe", LINK},
+        {"quoted path, -url and quoted placeholder", "\"c:\\web\\browser.exe\" -url \"%1\"", LINK,
+         256, 256, "c:\\web\\browser.exe", web},
+        {"unquoted path and bare placeholder", "c:\\web\\browser.exe %1", LINK, 256, 256,
+         "c:\\web\\browser.exe", std::string("%1 ") + SITE},
+        {"unquoted path and nothing more", "c:\\web\\browser.exe", LINK, 256, 256,
+         "c:\\web\\browser.exe", SITE},
+        // Case, quotes and placeholders.
+        {"empty command", "", LINK, 256, 256, "iexplore.exe", LINK},
+        {"iexplore after another program", "c:\\tools\\run.exe c:\\ie\\IEXPLORE.EXE %1", LINK, 256,
+         256, "iexplore.exe", LINK},
+        {"quoted path with blanks", "\"C:\\Program Files\\Web\\Browser.exe\" -osint -url \"%1\"",
+         LINK, 256, 256, "c:\\program files\\web\\browser.exe", std::string(" -osint") + web},
+        {"one character after .exe leaves no parameters", "\"c:\\web\\browser.exe\"", LINK, 256,
+         256, "c:\\web\\browser.exe", SITE},
+        {"command in capitals", "\"C:\\WEB\\BROWSER.EXE\" -URL \"%1\"", LINK, 256, 256,
+         "c:\\web\\browser.exe", web},
+        {"text after the quoted placeholder is dropped",
+         "\"c:\\web\\browser.exe\" -url \"%1\" -tab \"%2\"", LINK, 256, 256, "c:\\web\\browser.exe",
+         web},
+        {"placeholder right after the skipped blank", "c:\\web\\browser.exe \"%1\"", LINK, 256, 256,
+         "c:\\web\\browser.exe", SITE},
+        {"only the first .exe ends the program", "c:\\a.exe\\b.exe x", LINK, 256, 256, "c:\\a.exe",
+         std::string("b.exe x ") + SITE},
+        {"the address is lower-cased from its first http", "c:\\web\\browser.exe",
+         "-NEW HTTP://WWW.Quenwick.COM/Solmir?A=B", 256, 256, "c:\\web\\browser.exe",
+         "http://www.quenwick.com/solmir?a=b"},
+        {"address without a prefix", "dummy", "https://x.test/", 256, 256, "iexplore.exe",
+         "-new https://x.test/"},
+        // Buffers filled to the last byte, and long texts that fit.
+        {"exact fit", "c:\\b.exe", "http://abcdefgh", 9, 16, "c:\\b.exe", "http://abcdefgh"},
+        {"address over 255 characters kept whole", "c:\\web\\browser.exe -url \"%1\"",
+         "-new " + address400, 256, 1024, "c:\\web\\browser.exe", "-url " + address400},
+        // Refused rather than shortened.
+        {"text without http", "c:\\web\\browser.exe %1", "-new ftp://quenwick.com", 256, 256,
+         nullptr, ""},
+        {"empty text", "c:\\web\\browser.exe %1", "", 256, 256, nullptr, ""},
+        {"program longer than its buffer", longPath + " \"%1\"", LINK, 256, 256, nullptr, ""},
         {"address longer than the parameters buffer", "c:\\web\\browser.exe", longAddress, 256,
-         1024},
-        {"default parameters longer than their buffer", "dummy", longAddress, 256, 1024},
-        {"remainder and address together too long", "c:\\b.exe " + std::string(240, 'r'),
-         "-new http://www.quenwick.com/solmir", 256, 256},
-        {"parameters exactly one byte too long", "c:\\b.exe", "http://abcdefgh", 256, 15},
-        {"program exactly one byte too long", "c:\\b.exe", "http://x", 8, 256},
-        {"no room at all", "c:\\b.exe", "http://x", 0, 0},
+         1024, nullptr, ""},
+        {"default parameters longer than their buffer", "dummy", longAddress, 256, 1024, nullptr,
+         ""},
+        {"remainder and address together too long", "c:\\b.exe " + std::string(240, 'r'), LINK, 256,
+         256, nullptr, ""},
+        {"parameters exactly one byte too long", "c:\\b.exe", "http://abcdefgh", 256, 15, nullptr,
+         ""},
+        {"program exactly one byte too long", "c:\\b.exe", "http://x", 8, 256, nullptr, ""},
+        {"no room at all", "c:\\b.exe", "http://x", 0, 0, nullptr, ""},
     };
-    for (const RefusedRow& row : rows)
+    for (const Row& row : rows)
     {
-        BuildResult result =
-            Build(row.command, row.text, row.programSize, row.parametersSize, row.name);
-        EXPECT_FALSE(result.started) << row.name;
-        EXPECT_EQ("", result.program) << row.name;
-        EXPECT_EQ("", result.parameters) << row.name;
+        SCOPED_TRACE(row.what);
+        std::string program(row.programSize + GUARD, FILL);
+        std::string parameters(row.parametersSize + GUARD, FILL);
+        bool started = BuildBrowserCommand(row.command.c_str(), row.text.c_str(), &program[0],
+                                           row.programSize, &parameters[0], row.parametersSize);
+        EXPECT_EQ(row.program != nullptr, started);
+        EXPECT_EQ(row.program != nullptr ? row.program : "", TextOf(program, row.programSize));
+        EXPECT_EQ(row.parameters, TextOf(parameters, row.parametersSize));
     }
-}
-
-TEST(BrowserCommand, FillsBuffersToTheLastByte)
-{
-    // "http://abcdefgh" is 15 characters: a 16-byte buffer holds it exactly.
-    BuildResult result = Build("c:\\b.exe", "http://abcdefgh", 9, 16, "exact fit");
-    EXPECT_TRUE(result.started);
-    EXPECT_EQ("c:\\b.exe", result.program);
-    EXPECT_EQ("http://abcdefgh", result.parameters);
-}
-
-TEST(BrowserCommand, LongAddressWithinTheBufferIsKeptWhole)
-{
-    const std::string address = "http://www.quenwick.com/" + std::string(400, 'p');
-    BuildResult result = Build("c:\\web\\browser.exe -url \"%1\"", "-new " + address, 256, 1024,
-                               "address over 255 characters");
-    EXPECT_TRUE(result.started);
-    EXPECT_EQ("-url " + address, result.parameters);
 }
 
 } // namespace

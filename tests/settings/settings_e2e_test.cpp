@@ -15,33 +15,6 @@
 namespace
 {
 
-HWND FindProcessWindow(DWORD processId, const char* title)
-{
-    struct Search
-    {
-        DWORD processId;
-        const char* title;
-        HWND found;
-    } search = {processId, title, NULL};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL
-        {
-            Search* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            char text[128] = {};
-            GetWindowTextA(hwnd, text, sizeof(text));
-            if (owner == s->processId && IsWindowVisible(hwnd) && strcmp(text, s->title) == 0)
-            {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 TEST(SettingsMode, OpensTheSettingsDialogAndEscClosesItWithExitCodeOne)
 {
     const std::string scr = SolmirScrPath();
@@ -53,39 +26,21 @@ TEST(SettingsMode, OpensTheSettingsDialogAndEscClosesItWithExitCodeOne)
         std::string line = "\"" + scr + "\"" + tail;
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
+        SaverProcess saver; // ended if still running
         ASSERT_TRUE(
-            CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+            CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &saver.info))
             << line;
-        HWND dialog = NULL;
-        EXPECT_TRUE(WaitUntil(
-            [&]
-            {
-                dialog = FindProcessWindow(process.dwProcessId, kSettingsTitle);
-                return dialog != NULL;
-            },
-            10000))
-            << line << ": no settings dialog";
+        HWND dialog = WaitForShownWindow(saver.info.dwProcessId, 0, kSettingsTitle);
+        EXPECT_TRUE(dialog != NULL) << line << ": no settings dialog";
         if (dialog != NULL)
         {
             SetForegroundWindow(dialog);
             Sleep(500);
             PressKey(VK_ESCAPE);
         }
-        bool ended = WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0;
-        EXPECT_TRUE(ended) << line << ": still running after Esc";
-        if (!ended)
-        {
-            TerminateProcess(process.hProcess, 99);
-            WaitForSingleObject(process.hProcess, 5000);
-        }
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        EXPECT_EQ(1u, code) << line;
+        EXPECT_EQ(1u, WaitForExit(saver, 10000)) << line << " (259: still running after Esc)";
         // The start wrote back what it loaded, as the saver does.
         EXPECT_EQ(25u, ReadStoredValues().size()) << line;
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
     }
 }
 
@@ -119,25 +74,13 @@ TEST(SettingsMode, PreviewTurnsOnTheScreenAndComesBackAfterAbout)
     ASSERT_TRUE(ResetKey(HKEY_CURRENT_USER, kProductKey));
     SaverProcess process;
     ASSERT_TRUE(StartProgram(SolmirScrPath(), "/c", &process));
-    HWND dialog = NULL;
-    ASSERT_TRUE(WaitUntil(
-        [&]
-        {
-            dialog = FindProcessWindow(process.info.dwProcessId, kSettingsTitle);
-            return dialog != NULL;
-        },
-        10000));
+    HWND dialog = WaitForShownWindow(process.info.dwProcessId, 0, kSettingsTitle);
+    ASSERT_TRUE(dialog != NULL);
     EXPECT_TRUE(WaitForTurningPreview(dialog)) << "no turning scene in frame 1008";
 
     ClickControl(dialog, IDC_ABOUT);
-    HWND about = NULL;
-    ASSERT_TRUE(WaitUntil(
-        [&]
-        {
-            about = FindProcessWindow(process.info.dwProcessId, kAboutTitle);
-            return about != NULL;
-        },
-        10000));
+    HWND about = WaitForShownWindow(process.info.dwProcessId, 0, kAboutTitle);
+    ASSERT_TRUE(about != NULL);
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
     EXPECT_TRUE(WaitForTurningPreview(dialog)) << "the preview stayed hidden after About";

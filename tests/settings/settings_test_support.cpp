@@ -2,10 +2,13 @@
 
 #include "host/host.h"
 #include "render/render.h"
+#include "resource.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
 
 #include <stdio.h>
+
+#include <vector>
 
 const char kProductKey[] = "Software\\Quenwick\\Solmir";
 const char kSettingsTitle[] = "Solmir Screen Saver Settings";
@@ -13,38 +16,13 @@ const char kAboutTitle[] = "Solmir Screen Saver";
 
 bool ResetKey(HKEY hive, const char* path)
 {
-    RegDeleteTreeA(hive, path);
-    RegDeleteKeyA(hive, path);
+    DeleteTree(hive, path);
     HKEY key = NULL;
     if (RegCreateKeyExA(hive, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
     {
         return false;
     }
     RegCloseKey(key);
-    return true;
-}
-
-void SetStoredValue(const char* name, int32_t value)
-{
-    HKEY key = NULL;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key,
-                        NULL) == ERROR_SUCCESS)
-    {
-        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                       sizeof(value));
-        RegCloseKey(key);
-    }
-}
-
-bool GetStoredValue(const char* name, int32_t* value)
-{
-    std::map<std::string, int32_t> values = ReadStoredValues();
-    auto found = values.find(name);
-    if (found == values.end())
-    {
-        return false;
-    }
-    *value = found->second;
     return true;
 }
 
@@ -56,20 +34,17 @@ std::map<std::string, int32_t> ReadStoredValues()
     {
         return values;
     }
-    for (DWORD index = 0;; ++index)
+    char name[256];
+    DWORD nameSize = sizeof(name);
+    DWORD type = 0;
+    int32_t data = 0;
+    DWORD dataSize = sizeof(data);
+    for (DWORD index = 0;
+         RegEnumValueA(key, index, name, &nameSize, NULL, &type, reinterpret_cast<BYTE*>(&data),
+                       &dataSize) != ERROR_NO_MORE_ITEMS;
+         ++index, nameSize = sizeof(name), dataSize = sizeof(data))
     {
-        char name[256];
-        DWORD nameSize = sizeof(name);
-        DWORD type = 0;
-        int32_t data = 0;
-        DWORD dataSize = sizeof(data);
-        LONG status = RegEnumValueA(key, index, name, &nameSize, NULL, &type,
-                                    reinterpret_cast<BYTE*>(&data), &dataSize);
-        if (status == ERROR_NO_MORE_ITEMS)
-        {
-            break;
-        }
-        if (status == ERROR_SUCCESS && type == REG_DWORD)
+        if (type == REG_DWORD)
         {
             values[name] = data;
         }
@@ -86,54 +61,45 @@ void StoreAllValues(bool active1, bool active2, bool active3, int32_t cycleTime)
                                  {2100, 0, 0, 0, 4000, 0, 67},
                                  {2100, 0, -114, -1200, 19000, 0, 30},
                                  {13900, 0, 0, 0, 0, 0, 43}};
+    char name[32];
     for (int module = 1; module <= 3; ++module)
     {
-        char name[32];
         for (int field = 0; field < 7; ++field)
         {
             snprintf(name, sizeof(name), "mod%d %s", module, fields[field]);
-            SetStoredValue(name, views[module][field]);
+            SetDword(HKEY_CURRENT_USER, kProductKey, name, views[module][field]);
         }
         snprintf(name, sizeof(name), "mod%d active", module);
-        SetStoredValue(name, active[module] ? 1 : 0);
+        SetDword(HKEY_CURRENT_USER, kProductKey, name, active[module] ? 1 : 0);
     }
-    SetStoredValue("cycle time", cycleTime);
-}
-
-void SetDefaultString(HKEY hive, const char* path, const char* text)
-{
-    HKEY key = NULL;
-    if (RegCreateKeyExA(hive, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) == ERROR_SUCCESS)
-    {
-        RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                       static_cast<DWORD>(strlen(text) + 1));
-        RegCloseKey(key);
-    }
+    SetDword(HKEY_CURRENT_USER, kProductKey, "cycle time", cycleTime);
 }
 
 static DWORD WINAPI RunDialogThread(void* parameter)
 {
     DialogThread* run = static_cast<DialogThread*>(parameter);
-    run->result = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(run->resource),
-                                  run->owner, run->proc, 0);
+    run->result = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_SETTINGS), NULL,
+                                  SettingsDialogProc, 0);
     return 0;
 }
 
-HWND FindThreadWindow(DWORD threadId, const char* title)
+HWND FindShownWindow(DWORD processId, DWORD threadId, const char* title)
 {
     struct Search
     {
+        DWORD processId, threadId;
         const char* title;
         HWND found;
-    } search = {title, NULL};
-    EnumThreadWindows(
-        threadId,
+    } search = {processId, threadId, title, NULL};
+    EnumWindows(
         [](HWND hwnd, LPARAM lParam) -> BOOL
         {
             Search* s = reinterpret_cast<Search*>(lParam);
-            char text[128] = {};
-            GetWindowTextA(hwnd, text, sizeof(text));
-            if (IsWindowVisible(hwnd) && strcmp(text, s->title) == 0)
+            DWORD processId = 0;
+            DWORD threadId = GetWindowThreadProcessId(hwnd, &processId);
+            if ((s->processId == 0 || processId == s->processId) &&
+                (s->threadId == 0 || threadId == s->threadId) && IsWindowVisible(hwnd) &&
+                WindowTitle(hwnd) == s->title)
             {
                 s->found = hwnd;
                 return FALSE;
@@ -144,27 +110,12 @@ HWND FindThreadWindow(DWORD threadId, const char* title)
     return search.found;
 }
 
-HWND StartDialog(DialogThread* run, int resource, DLGPROC proc, HWND owner, const char* title)
+HWND WaitForShownWindow(DWORD processId, DWORD threadId, const char* title)
 {
-    *run = DialogThread{};
-    run->resource = resource;
-    run->proc = proc;
-    run->owner = owner;
-    run->result = -2;
-    run->thread = CreateThread(NULL, 0, RunDialogThread, run, 0, &run->threadId);
-    if (run->thread == NULL)
-    {
-        return NULL;
-    }
-    HWND dialog = NULL;
-    WaitUntil(
-        [&]
-        {
-            dialog = FindThreadWindow(run->threadId, title);
-            return dialog != NULL;
-        },
-        10000);
-    return dialog;
+    HWND window = NULL;
+    WaitUntil([&] { return (window = FindShownWindow(processId, threadId, title)) != NULL; },
+              10000);
+    return window;
 }
 
 HWND StartSettingsDialog(DialogThread* run)
@@ -180,7 +131,10 @@ HWND StartSettingsDialog(DialogThread* run)
     g_uRingList = 0;
     g_fRingListScale = 0.0f;
     InitSettingsControls();
-    return StartDialog(run, 2003, SettingsDialogProc, NULL, kSettingsTitle);
+    *run = DialogThread{};
+    run->result = -2;
+    run->thread = CreateThread(NULL, 0, RunDialogThread, run, 0, &run->threadId);
+    return run->thread == NULL ? NULL : WaitForShownWindow(0, run->threadId, kSettingsTitle);
 }
 
 bool WaitForDialogEnd(DialogThread* run, DWORD timeoutMs)
@@ -197,23 +151,12 @@ bool WaitForDialogEnd(DialogThread* run, DWORD timeoutMs)
             run->threadId,
             [](HWND hwnd, LPARAM) -> BOOL
             {
+                EndDialog(hwnd, -3);
                 PostMessageA(hwnd, WM_CLOSE, 0, 0);
                 return TRUE;
             },
             0);
-        if (WaitForSingleObject(run->thread, 3000) != WAIT_OBJECT_0)
-        {
-            EnumThreadWindows(
-                run->threadId,
-                [](HWND hwnd, LPARAM) -> BOOL
-                {
-                    EndDialog(hwnd, -3);
-                    PostMessageA(hwnd, WM_NULL, 0, 0);
-                    return TRUE;
-                },
-                0);
-            WaitForSingleObject(run->thread, 3000);
-        }
+        WaitForSingleObject(run->thread, 5000);
     }
     CloseHandle(run->thread);
     run->thread = NULL;
@@ -228,9 +171,9 @@ static void SendMouse(DWORD flags)
     SendInput(1, &input, sizeof(input));
 }
 
-void ClickAt(POINT screen)
+static void ClickAt(LONG x, LONG y)
 {
-    SetCursorPos(screen.x, screen.y);
+    MoveCursorTo(x, y);
     Sleep(30);
     SendMouse(MOUSEEVENTF_LEFTDOWN);
     Sleep(30);
@@ -243,22 +186,18 @@ void ClickControl(HWND dialog, int id)
 {
     RECT rect = {};
     GetWindowRect(GetDlgItem(dialog, id), &rect);
-    POINT centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    ClickAt(centre);
+    ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
 }
 
 void ClickSpinArrow(HWND dialog, bool up)
 {
     RECT rect = {};
-    GetWindowRect(GetDlgItem(dialog, 1034), &rect);
-    int height = rect.bottom - rect.top;
-    POINT arrow = {(rect.left + rect.right) / 2,
-                   up ? rect.top + height / 4 : rect.bottom - height / 4};
-    ClickAt(arrow);
+    GetWindowRect(GetDlgItem(dialog, IDC_CYCLE_SPIN), &rect);
+    int quarter = (rect.bottom - rect.top) / 4;
+    ClickAt((rect.left + rect.right) / 2, up ? rect.top + quarter : rect.bottom - quarter);
 }
 
-// The key presses go into the input queue at once, as a fast typist's would;
-// the dialog takes them all at its next frame.
+// The presses go into the input queue at once, as a fast typist's would.
 static void SendKeyPresses(const std::vector<WORD>& keys)
 {
     std::vector<INPUT> inputs;
@@ -279,31 +218,14 @@ static void SendKeyPresses(const std::vector<WORD>& keys)
     Sleep(150);
 }
 
-void PressKey(WORD vk)
-{
-    SendKeyPresses(std::vector<WORD>(1, vk));
-}
-
-void PressKeys(WORD vk, int count)
+void PressKey(WORD vk, int count)
 {
     SendKeyPresses(std::vector<WORD>(count, vk));
 }
 
 void TypeDigits(const char* digits)
 {
-    std::vector<WORD> keys;
-    for (; *digits != '\0'; ++digits)
-    {
-        keys.push_back(static_cast<WORD>(*digits));
-    }
-    SendKeyPresses(keys);
-}
-
-void ClearFocusedEdit()
-{
-    std::vector<WORD> keys(1, VK_END);
-    keys.insert(keys.end(), 10, VK_BACK);
-    SendKeyPresses(keys);
+    SendKeyPresses(std::vector<WORD>(digits, digits + strlen(digits)));
 }
 
 std::string ControlText(HWND dialog, int id)
@@ -317,30 +239,11 @@ std::string ControlText(HWND dialog, int id)
 std::string WaitForControlText(HWND dialog, int id, const std::string& expected)
 {
     std::string text;
-    WaitUntil(
-        [&]
-        {
-            text = ControlText(dialog, id);
-            return text == expected;
-        },
-        3000);
+    WaitUntil([&] { return (text = ControlText(dialog, id)) == expected; }, 3000);
     return text;
 }
 
 bool IsChecked(HWND dialog, int id)
 {
     return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-int CountLitPixels(const std::vector<uint32_t>& pixels)
-{
-    int lit = 0;
-    for (uint32_t pixel : pixels)
-    {
-        if ((pixel & 0xF0F0F0) != 0)
-        {
-            ++lit;
-        }
-    }
-    return lit;
 }
