@@ -190,11 +190,6 @@ void SetDword(HKEY root, const char* path, const char* name, DWORD value)
     SetValue(root, path, name, REG_DWORD, &value, sizeof(value));
 }
 
-void SetBinary(HKEY root, const char* path, const char* name, const void* data, DWORD size)
-{
-    SetValue(root, path, name, REG_BINARY, data, size);
-}
-
 void SetString(HKEY root, const char* path, const char* name, const char* text)
 {
     SetValue(root, path, name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));

@@ -39,7 +39,6 @@ void ClickLeftButton();
 // Registry helpers; paths are relative to HKEY_CURRENT_USER unless a root is given.
 void DeleteTree(HKEY root, const char* path);
 void SetDword(HKEY root, const char* path, const char* name, DWORD value);
-void SetBinary(HKEY root, const char* path, const char* name, const void* data, DWORD size);
 void SetString(HKEY root, const char* path, const char* name, const char* text);
 void DeleteValue(HKEY root, const char* path, const char* name);
 DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback);
