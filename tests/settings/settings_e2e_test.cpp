@@ -1,6 +1,7 @@
 // The settings mode of the built Solmir.scr: started without a switch and with
 // /c:1234, it shows the settings dialog, closes on Esc and exits with 1; its
-// preview turns on the screen itself, also after About has been over it.
+// preview turns on the screen itself, also after About has been over it and
+// after the dialog was minimized.
 #include "settings_test_support.h"
 
 #include "resource.h"
@@ -69,7 +70,7 @@ bool WaitForTurningPreview(HWND dialog)
         10000);
 }
 
-TEST(SettingsMode, PreviewTurnsOnTheScreenAndComesBackAfterAbout)
+TEST(SettingsMode, PreviewTurnsOnTheScreenAlsoAfterAboutAndAMinimize)
 {
     ASSERT_TRUE(ResetKey(HKEY_CURRENT_USER, kProductKey));
     SaverProcess process;
@@ -84,6 +85,14 @@ TEST(SettingsMode, PreviewTurnsOnTheScreenAndComesBackAfterAbout)
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
     EXPECT_TRUE(WaitForTurningPreview(dialog)) << "the preview stayed hidden after About";
+
+    // The preview's window leaves the screen with the minimized dialog and comes back with it.
+    HWND view = FindWindowA("Solmir Preview", NULL);
+    ASSERT_TRUE(view != NULL);
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(dialog) && !IsWindowVisible(view); }, 10000));
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(WaitForTurningPreview(dialog)) << "the preview stayed hidden after a restore";
 
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(1u, WaitForExit(process, 10000));
