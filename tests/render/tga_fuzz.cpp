@@ -1,8 +1,6 @@
-// libFuzzer target for the TGA decoder. Besides the sanitizers' checks it
-// holds the decoder to its contract: a failure leaves no buffer behind, a
-// success fills exactly width x height pixels (checked against a slow,
-// obviously bounded reference decoder) and the two-step interface never
-// writes past the buffer it is given.
+// libFuzzer target for the TGA decoder: a failure leaves no buffer behind, a
+// success gives the pixels of a slow, obviously bounded reference decoder,
+// and the two-step interface never writes past the buffer it is given.
 #include "render/tga.h"
 
 #include <stdlib.h>
@@ -25,8 +23,7 @@ static bool DecodeSlowly(const uint8_t* data, size_t size, const TgaImage& heade
     const size_t bytes = header.bitsPerPixel / 8;
     const size_t count = (size_t)header.width * header.height;
     out->assign(count * bytes, 0);
-    size_t at = TGA_HEADER_SIZE;
-    size_t written = 0;
+    size_t at = TGA_HEADER_SIZE, written = 0;
     while (written < count)
     {
         size_t repeat = 1, stored = 1;
@@ -37,38 +34,25 @@ static bool DecodeSlowly(const uint8_t* data, size_t size, const TgaImage& heade
                 return false;
             }
             const uint8_t h = data[at++];
-            if (h & 0x80)
-            {
-                repeat = (h & 0x7F) + 1;
-            }
-            else
-            {
-                stored = h + 1u;
-            }
+            repeat = h & 0x80 ? (h & 0x7F) + 1u : 1u;
+            stored = h & 0x80 ? 1u : h + 1u;
         }
-        for (size_t s = 0; s < stored; ++s)
+        for (size_t s = 0; s < stored; ++s, at += bytes)
         {
             if (at + bytes > size)
             {
                 return false;
             }
-            const uint8_t* p = data + at;
-            at += bytes;
-            for (size_t r = 0; r < repeat; ++r)
+            for (size_t r = 0; r < repeat; ++r, ++written)
             {
                 if (written == count)
                 {
                     return false;
                 }
                 uint8_t* o = out->data() + written * bytes;
-                o[0] = p[2];
-                o[1] = p[1];
-                o[2] = p[0];
-                if (bytes == 4)
-                {
-                    o[3] = p[3];
-                }
-                ++written;
+                const uint8_t pixel[4] = {data[at + 2], data[at + 1], data[at],
+                                          bytes == 4 ? data[at + 3] : (uint8_t)0};
+                memcpy(o, pixel, bytes);
             }
         }
     }
@@ -80,7 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TgaImage image = {};
     const TgaResult result = DecodeTgaImage(data, size, &image);
     Require((result == TGA_OK) == (image.pixels != nullptr));
-
     TgaImage header = {};
     const TgaResult headerResult = ReadTgaHeader(data, size, &header);
     if (headerResult != TGA_OK)
@@ -89,17 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     std::vector<uint8_t> reference;
-    const bool referenceOk = DecodeSlowly(data, size, header, &reference);
-    Require(referenceOk == (result == TGA_OK));
-    if (result == TGA_OK)
-    {
-        Require(memcmp(image.pixels, reference.data(), image.pixelBytes) == 0);
-    }
+    Require(DecodeSlowly(data, size, header, &reference) == (result == TGA_OK));
+    Require(result != TGA_OK || memcmp(image.pixels, reference.data(), image.pixelBytes) == 0);
     FreeTgaPixels(&image);
 
-    // Into a caller's buffer with a guard after it.
-    const size_t guard = 32;
-    std::vector<uint8_t> buffer(header.pixelBytes + guard, 0xAB);
+    std::vector<uint8_t> buffer(header.pixelBytes + 32, 0xAB);
     Require(UnpackTga(data, size, header, buffer.data()) == result);
     for (size_t i = header.pixelBytes; i < buffer.size(); ++i)
     {

@@ -11,59 +11,44 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace
 {
 
 TEST(SettingsMode, OpensTheSettingsDialogAndEscClosesItWithExitCodeOne)
 {
-    const std::string scr = SolmirScrPath();
-    ASSERT_FALSE(scr.empty());
-    const char* tails[] = {"", " /c:1234"};
-    for (const char* tail : tails)
+    for (const char* tail : {"", "/c:1234"})
     {
+        SCOPED_TRACE(tail);
         ASSERT_TRUE(ResetKey(HKEY_CURRENT_USER, kProductKey));
-        std::string line = "\"" + scr + "\"" + tail;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
         SaverProcess saver; // ended if still running
-        ASSERT_TRUE(
-            CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &saver.info))
-            << line;
+        ASSERT_TRUE(StartProgram(SolmirScrPath(), tail, &saver));
         HWND dialog = WaitForShownWindow(saver.info.dwProcessId, 0, kSettingsTitle);
-        EXPECT_TRUE(dialog != NULL) << line << ": no settings dialog";
+        EXPECT_TRUE(dialog != NULL) << "no settings dialog";
         if (dialog != NULL)
         {
             SetForegroundWindow(dialog);
             Sleep(500);
-            PressKey(VK_ESCAPE);
+            PressKeys("\x1B");
         }
-        EXPECT_EQ(1u, WaitForExit(saver, 10000)) << line << " (259: still running after Esc)";
+        EXPECT_EQ(1u, WaitForExit(saver, 10000)) << "259: still running after Esc";
         // The start wrote back what it loaded, as the saver does.
-        EXPECT_EQ(25u, ReadStoredValues().size()) << line;
+        EXPECT_EQ(25u, ReadStoredValues().size());
     }
 }
 
-// The inside of frame 1008 as the screen shows it.
-ScreenShot CapturePreview(HWND dialog)
-{
-    RECT frame = {};
-    GetWindowRect(GetDlgItem(dialog, IDC_PREVIEW_FRAME), &frame);
-    InflateRect(&frame, -2, -2);
-    return CaptureScreen(&frame);
-}
-
-// True once the preview shows a scene on black that moves from one capture
-// to the next; the dialog's own face, or a window stacked over the frame, does not.
+// True once the inside of frame 1008 shows a scene on black that moves from
+// one capture to the next; the dialog's own face, or a window over it, does not.
 bool WaitForTurningPreview(HWND dialog)
 {
     return WaitUntil(
         [&]
         {
-            ScreenShot before = CapturePreview(dialog);
+            RECT frame = {}; // read each time: a restored dialog moves back
+            GetWindowRect(GetDlgItem(dialog, IDC_PREVIEW_FRAME), &frame);
+            InflateRect(&frame, -2, -2);
+            ScreenShot before = CaptureScreen(&frame);
             Sleep(200);
-            ScreenShot after = CapturePreview(dialog);
+            ScreenShot after = CaptureScreen(&frame);
             double lit = LitShare(after);
             return lit > 0.03 && lit < 0.7 && ChangedShare(before, after) > 0.005;
         },
@@ -82,7 +67,7 @@ TEST(SettingsMode, PreviewTurnsOnTheScreenAlsoAfterAboutAndAMinimize)
     ClickControl(dialog, IDC_ABOUT);
     HWND about = WaitForShownWindow(process.info.dwProcessId, 0, kAboutTitle);
     ASSERT_TRUE(about != NULL);
-    PressKey(VK_ESCAPE);
+    PressKeys("\x1B");
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 10000));
     EXPECT_TRUE(WaitForTurningPreview(dialog)) << "the preview stayed hidden after About";
 

@@ -1,9 +1,8 @@
 // Stand-in for the platform's password control-panel library PASSWORD.CPL,
 // which Wine does not have. The test tells it what to answer through the value
-// "answer" under HKCU\Software\SolmirTest\Password (0 refuse, 1 accept, 2 raise
-// an access violation) and reads back there: loads, frees (FreeLibrary, not
-// process exit), calls, window, running (the system's saver-running flag
-// during the call).
+// "answer" under HKCU\Software\SolmirTest\Password (0 refuse, 1 accept) and
+// reads back there: loads, frees (FreeLibrary, not process exit), calls,
+// window, running (the system's saver-running flag during the call).
 #include <windows.h>
 
 namespace
@@ -25,46 +24,31 @@ void WriteSetting(const char* name, DWORD value)
     RegSetKeyValueA(HKEY_CURRENT_USER, kKey, name, REG_DWORD, &value, sizeof(value));
 }
 
-void CountOne(const char* name)
-{
-    WriteSetting(name, ReadSetting(name) + 1);
-}
-
 } // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH)
     {
-        CountOne("loads");
+        WriteSetting("loads", ReadSetting("loads") + 1);
     }
     else if (reason == DLL_PROCESS_DETACH && reserved == NULL)
     {
-        CountOne("frees");
+        WriteSetting("frees", ReadSetting("frees") + 1);
     }
     return TRUE;
 }
 
-#ifndef STANDIN_WITHOUT_CHECK
 extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND hwnd)
 {
-    CountOne("calls");
+    WriteSetting("calls", ReadSetting("calls") + 1);
     WriteSetting("window", static_cast<DWORD>(reinterpret_cast<UINT_PTR>(hwnd)));
     BOOL running = FALSE;
     SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
     WriteSetting("running", running ? 1 : 0);
-    DWORD answer = ReadSetting("answer");
-    if (answer == 2)
+    if (ReadSetting("answer") == 2)
     {
         RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, NULL);
     }
-    return answer == 1;
-}
-#endif
-
-// A control-panel library's usual entry, so the variant without the check
-// still exports something.
-extern "C" LONG WINAPI CPlApplet(HWND, UINT, LPARAM, LPARAM)
-{
-    return 0;
+    return ReadSetting("answer") == 1;
 }

@@ -2,11 +2,6 @@
 
 #include "engine/engine.h"
 
-View LiveView()
-{
-    return View{g_fDepth, g_fHorz, g_fVert, g_fXrot, g_fYrot, g_fZrot, g_fSpeed};
-}
-
 void SetLiveView(const View& v)
 {
     g_fDepth = v.depth;

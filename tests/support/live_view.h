@@ -1,4 +1,4 @@
-// The seven live-view values as one record, for tests that set or compare them.
+// The seven live-view values as one record, for tests that set them.
 #pragma once
 
 struct View
@@ -6,5 +6,4 @@ struct View
     float depth, horz, vert, xrot, yrot, zrot, speed;
 };
 
-View LiveView();
 void SetLiveView(const View& v);
