@@ -32,6 +32,8 @@ void LoadModuleParams();
 void SaveModuleParams();
 void LoadViewFromModule(int module);
 void StoreViewToModule(int module);
+// The seven live-view values into a record; its `active` flag is left as it is.
+void StoreViewToRecord(ModuleParams* params);
 void LoadViewFromDefaults(int module);
 int CountActiveModules();
 int NextActiveModule(int module);

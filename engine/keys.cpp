@@ -41,13 +41,7 @@ void FormatParamDump(char* buffer, size_t size, const ModuleParams& view)
 static void ShowParamDump(HWND window)
 {
     ModuleParams view = {};
-    view.depth = g_fDepth;
-    view.horz = g_fHorz;
-    view.vert = g_fVert;
-    view.xrot = g_fXrot;
-    view.yrot = g_fYrot;
-    view.zrot = g_fZrot;
-    view.speed = g_fSpeed;
+    StoreViewToRecord(&view);
     char text[PARAM_DUMP_SIZE];
     FormatParamDump(text, sizeof(text), view);
     MessageBoxA(window, text, "Params", MB_OK);

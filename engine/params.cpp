@@ -241,20 +241,23 @@ void LoadViewFromModule(int module)
     }
 }
 
+void StoreViewToRecord(ModuleParams* params)
+{
+    params->depth = g_fDepth;
+    params->horz = g_fHorz;
+    params->vert = g_fVert;
+    params->xrot = g_fXrot;
+    params->yrot = g_fYrot;
+    params->zrot = g_fZrot;
+    params->speed = g_fSpeed;
+}
+
 void StoreViewToModule(int module)
 {
-    if (!IsModuleNumber(module))
+    if (IsModuleNumber(module))
     {
-        return;
+        StoreViewToRecord(&g_ModParams[module]);
     }
-    ModuleParams& params = g_ModParams[module];
-    params.depth = g_fDepth;
-    params.horz = g_fHorz;
-    params.vert = g_fVert;
-    params.xrot = g_fXrot;
-    params.yrot = g_fYrot;
-    params.zrot = g_fZrot;
-    params.speed = g_fSpeed;
 }
 
 void LoadViewFromDefaults(int module)

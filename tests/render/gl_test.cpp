@@ -2,7 +2,6 @@
 // context under Wine and read back.
 #include "render/render.h"
 #include "engine/engine.h"
-#include "support/live_view.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -92,21 +91,25 @@ TEST(ModuleScenes, DrawTheirObjectWithTheirTextureAndStep)
     {
         int module;
         bool (*draw)();
-        View view;
-        int slot; // the texture the scene draws with
+        ModuleParams view; // the module's built-in view
+        int slot;          // the texture the scene draws with
         float* spin;
     } cases[] = {
-        {1, DrawModule1, {21.0f, 0.0f, 0.0f, 0.0f, 40.0f, 0.0f, 0.675f}, 1, &g_fRingAngle},
-        {2, DrawModule2, {21.0f, 0.0f, -1.15f, -12.0f, 190.0f, 0.0f, 0.3f}, 0, &g_fCylinderAngle},
-        {3, DrawModule3, {139.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.43f}, 1, &g_fOrbitPhase[0]},
+        {1, DrawModule1, {21.0f, 0.0f, 0.0f, 0.0f, 40.0f, 0.0f, 0.675f, true}, 1, &g_fRingAngle},
+        {2,
+         DrawModule2,
+         {21.0f, 0.0f, -1.15f, -12.0f, 190.0f, 0.0f, 0.3f, true},
+         0,
+         &g_fCylinderAngle},
+        {3, DrawModule3, {139.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.43f, true}, 1, &g_fOrbitPhase[0]},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.module);
-        g_ModParams[c.module].active = true;
+        g_ModParams[c.module] = c.view;
+        LoadViewFromModule(c.module);
         PaintTexture(c.slot, 255);
         PaintTexture(1 - c.slot, 0);
-        SetLiveView(c.view);
         *c.spin = 0.0f;
         g_bOrbitInit = true;
         ASSERT_TRUE(c.draw());
