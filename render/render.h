@@ -21,9 +21,18 @@ void ResizeGLScene(int width, int height);
 bool InitGL();
 int FindPixelFormat(HDC hdc, int colorBits);
 unsigned ScorePixelFormat(const PIXELFORMATDESCRIPTOR& pfd, int colorBits);
-// The format among scores[0..count-1] (format i scored in scores[i-1]) with the
-// best score, the highest index among equals; 0 when none scores above 0.
-int PickPixelFormat(const unsigned* scores, int count);
+
+// One pixel format, as far as the choice needs it.
+struct PixelFormatChoice
+{
+    int index;          // the format's number, from 1
+    unsigned score;     // ScorePixelFormat; 0 = unusable
+    unsigned extraBits; // stencil, accumulation and auxiliary bits each pixel pays for
+    int samples;        // multisamples per pixel as the driver tells; 0 none, -1 not known
+};
+// The best-scoring format; among equals the cheapest: not multisampled, then
+// the fewest extra bits, then the lowest number. 0 when none scores above 0.
+int PickPixelFormat(const PixelFormatChoice* formats, int count);
 
 // ---- Textures (textures.cpp; the decoder itself is in tga.h) ----------------
 

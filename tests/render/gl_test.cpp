@@ -44,8 +44,28 @@ TEST(ScorePixelFormat, ScoresAsTheTableSays)
         pfd.cDepthBits = c.depthBits;
         EXPECT_EQ(c.expected, ScorePixelFormat(pfd, 32));
     }
-    const unsigned tie[] = {1138, 1130, 1138, 1122};
-    EXPECT_EQ(3, PickPixelFormat(tie, 4)) << "equal top scores: highest index";
+}
+
+TEST(PickPixelFormat, TakesTheCheapestOfTheBest)
+{
+    const struct
+    {
+        const char* what;
+        std::vector<PixelFormatChoice> formats; // index, score, extra bits, samples
+        int chosen;
+    } rows[] = {
+        {"the best score wins", {{1, 1130, 0, 0}, {2, 1138, 8, 4}, {3, 1122, 0, 0}}, 2},
+        {"multisampled loses a tie", {{1, 1138, 0, 4}, {2, 1138, 0, 0}, {3, 1138, 0, 4}}, 2},
+        {"fewer extra bits win a tie", {{1, 1138, 8, -1}, {2, 1138, 0, -1}, {3, 1138, 0, -1}}, 2},
+        {"samples unknown: cheapest, then lowest", {{4, 1138, 0, -1}, {2, 1138, 0, -1}}, 2},
+        {"samples count before extra bits", {{1, 1138, 0, 2}, {2, 1138, 8, 0}}, 2},
+        {"nothing usable", {{1, 0, 0, 0}}, 0},
+    };
+    for (const auto& row : rows)
+    {
+        EXPECT_EQ(row.chosen, PickPixelFormat(row.formats.data(), (int)row.formats.size()))
+            << row.what;
+    }
 }
 
 static const int WIDTH = 320, HEIGHT = 240;
@@ -87,6 +107,9 @@ TEST(ModuleScenes, DrawTheirObjectWithTheirTextureAndStep)
     HWND hwnd = CreateWindowExA(0, "SolmirRenderTest", "render test", WS_POPUP | WS_VISIBLE, 0, 0,
                                 WIDTH, HEIGHT, NULL, NULL, NULL, NULL);
     ASSERT_TRUE(CreateGLContext(hwnd, 32));
+    GLint sampleBuffers = -1;
+    glGetIntegerv(0x80A8 /* GL_SAMPLE_BUFFERS */, &sampleBuffers);
+    EXPECT_EQ(0, sampleBuffers) << "a multisampled format was chosen";
     const struct
     {
         int module;
