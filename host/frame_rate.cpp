@@ -75,9 +75,12 @@ bool FrameRateNoticeDue(bool frameRateOk, bool fullScreen, float frameRate)
 
 void ProbeFrameRate()
 {
-    // The probe frames are drawn but never presented; they only cost time.
+    // The probe frames are drawn but never presented. A driver queues the
+    // drawing and answers at once, so each measurement waits for the GL to
+    // finish the frames before it reads the clock.
     DWORD start = ReadTickCount();
     DrawModule1();
+    glFinish();
     DWORD firstMs = ReadTickCount() - start;
 
     DWORD restMs = 0;
@@ -88,6 +91,7 @@ void ProbeFrameRate()
         {
             DrawModule1();
         }
+        glFinish();
         restMs = ReadTickCount() - start;
     }
 
