@@ -25,9 +25,10 @@ extern bool g_bEditHasKeys;  // the interval box is in use: keys go to it, not t
 extern HWND g_hPreviewFrame; // control 1008, where the preview is shown
 extern HWND g_hPreviewView;  // popup laid over control 1008 that the preview's GL draws into
 extern int g_nSpinStep;      // direction of the spin arrow just pressed: +1 up, -1 down, 0 none
+extern HMODULE g_hCommonControls; // comctl32, loaded when the settings dialog starts
 
-// Registers the up-down control class the dialog template uses; call once
-// before the dialog is created.
+// Loads the common controls and registers the up-down control class the
+// dialog template uses; call before the dialog is created.
 void InitSettingsControls();
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 bool InitSettingsDialog(HWND dialog);

@@ -21,6 +21,7 @@
 bool g_bEditHasKeys;
 HWND g_hPreviewFrame;
 HWND g_hPreviewView;
+HMODULE g_hCommonControls;
 int g_nSpinStep;
 
 namespace
@@ -383,10 +384,37 @@ void OnSpinNotify(const NMHDR* header)
 
 void InitSettingsControls()
 {
-    INITCOMMONCONTROLSEX controls = {};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_UPDOWN_CLASS;
-    InitCommonControlsEx(&controls);
+    // Only this dialog needs the common controls, so they are not loaded with
+    // the program. By name, so that the manifest's version 6 is found, and
+    // never from the program's own folder: a saver is often started from
+    // Downloads. Windows 7 without the search flags takes the system copy.
+    if (g_hCommonControls == NULL)
+    {
+        g_hCommonControls = LoadLibraryExA("comctl32.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+    if (g_hCommonControls == NULL)
+    {
+        char path[MAX_PATH] = {};
+        UINT length = GetSystemDirectoryA(path, MAX_PATH);
+        if (length > 0 && length < MAX_PATH - sizeof("\\comctl32.dll"))
+        {
+            lstrcatA(path, "\\comctl32.dll");
+            g_hCommonControls = LoadLibraryA(path);
+        }
+    }
+    typedef BOOL(WINAPI * InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
+    InitCommonControlsExProc init =
+        g_hCommonControls != NULL
+            ? reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(
+                  GetProcAddress(g_hCommonControls, "InitCommonControlsEx")))
+            : NULL;
+    if (init != NULL)
+    {
+        INITCOMMONCONTROLSEX controls = {};
+        controls.dwSize = sizeof(controls);
+        controls.dwICC = ICC_UPDOWN_CLASS;
+        init(&controls);
+    }
 }
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
