@@ -20,6 +20,20 @@ extern bool g_bInTick;        // a tick is being processed; nested ticks are dro
 
 extern const char g_szProductKey[]; // "Software\Quenwick\Solmir", the product's registry key path
 
+void ResetRunFlags(); // all five false, as at the start of a run
+
+// ---- The animation tick (tick.cpp), shared with the settings dialog ----------
+
+void PostSaverTick(HWND window);
+// One tick: unless another is running or a stop was requested, drains the
+// window's queue (keys to the view controls unless *keysToControls; a close
+// becomes a stop request), draws a frame and posts the next tick. True when a
+// frame was drawn.
+bool RunSaverTick(HWND window, const bool* keysToControls);
+// The first close of a run releases the GL context and answers true; the
+// caller then does its own part. Later ones answer false.
+bool BeginSaverClose();
+
 // ---- Saver host procedure (saver_host.cpp) ---------------------------------
 
 LRESULT SaverHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

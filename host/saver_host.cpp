@@ -9,26 +9,10 @@
 #include "shell/shell.h"
 #include "resource.h"
 
-bool g_bSaverMode;
-bool g_bFullScreen;
-bool g_bStopRequested;
-bool g_bClosing;
-bool g_bInTick;
-
 const char g_szProductKey[] = "Software\\Quenwick\\Solmir";
 
 namespace
 {
-
-void PostTick(HWND hwnd)
-{
-    PostMessageA(hwnd, WM_SAVER_TICK, static_cast<WPARAM>(-1), static_cast<LPARAM>(-1));
-}
-
-void PostClose(HWND hwnd)
-{
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
-}
 
 int ClientWidth(HWND hwnd)
 {
@@ -48,12 +32,12 @@ void OnHostCreate(HWND hwnd)
     if (!CreateGLContext(hwnd, 32))
     {
         // The context has shown its own message; the normal close path runs.
-        PostClose(hwnd);
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
         return;
     }
     ProbeFrameRate();
     g_dwCycleStart = ReadTickCount();
-    PostTick(hwnd);
+    PostSaverTick(hwnd);
 }
 
 void ShowFrameRateNotice(HWND hwnd)
@@ -64,81 +48,34 @@ void ShowFrameRateNotice(HWND hwnd)
     DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_FRAME_RATE_NOTICE), hwnd, FrameRateNoticeProc,
                     0);
     g_bStopRequested = true;
-    PostClose(hwnd);
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
     g_bInTick = false;
-}
-
-// Takes everything waiting for the window: keys go to the view controls, a
-// close becomes a stop request (tear-down must not run inside the tick), the
-// rest is dispatched as usual.
-void PumpSaverInput(HWND hwnd)
-{
-    MSG msg = {};
-    while (!g_bStopRequested && PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE))
-    {
-        switch (msg.message)
-        {
-        case WM_KEYDOWN:
-        case WM_KEYUP:
-            HandleViewKey(hwnd, msg.message, msg.wParam, msg.lParam);
-            break;
-        case WM_CLOSE:
-            g_bStopRequested = true;
-            break;
-        default:
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            break;
-        }
-    }
 }
 
 void OnHostTick(HWND hwnd)
 {
-    // Ticks dispatched from inside the pump or a modal dialog are dropped;
-    // only the outer tick posts the next one.
-    if (g_bInTick || g_bStopRequested)
-    {
-        return;
-    }
-    if (FrameRateNoticeDue(g_bFrameRateOk, g_bFullScreen, g_fFrameRate))
+    if (!g_bInTick && !g_bStopRequested &&
+        FrameRateNoticeDue(g_bFrameRateOk, g_bFullScreen, g_fFrameRate))
     {
         ShowFrameRateNotice(hwnd);
         return;
     }
-
-    g_bInTick = true;
-    PumpSaverInput(hwnd);
-    if (g_bStopRequested && !g_bClosing)
+    if (RunSaverTick(hwnd, nullptr))
     {
-        // Replaces the close the pump took, or answers a quitting key.
-        PostClose(hwnd);
-    }
-    if (!g_bStopRequested)
-    {
-        RenderFrame(hwnd);
-    }
-    if (!g_bStopRequested)
-    {
+        // Every frame: nothing may cover the saver, whatever opened meanwhile.
         SetWindowPos(g_hSaverWnd, HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-        PostTick(hwnd);
     }
-    g_bInTick = false;
 }
 
 void OnHostClose()
 {
-    if (g_bClosing)
+    if (BeginSaverClose())
     {
-        return;
+        // The view steered with the keys is kept for the module on screen.
+        StoreViewToModule(g_nModule);
+        SaveModuleParams();
     }
-    g_bClosing = true;
-    g_bStopRequested = true;
-    KillGLContext();
-    // The view steered with the keys is kept for the module on screen.
-    StoreViewToModule(g_nModule);
-    SaveModuleParams();
 }
 
 } // namespace

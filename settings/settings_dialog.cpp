@@ -195,11 +195,6 @@ void PostSlowMachineCommand(HWND dialog)
     PostMessageA(dialog, WM_COMMAND, IDC_SLOW_MACHINE, static_cast<LPARAM>(-1));
 }
 
-void PostTick(HWND dialog)
-{
-    PostMessageA(dialog, WM_SAVER_TICK, static_cast<WPARAM>(-1), static_cast<LPARAM>(-1));
-}
-
 // The enable box decides the module's flag; a slow machine is told again each
 // time a module is switched on.
 void OnEnableBox(HWND dialog, const ModuleControls& controls)
@@ -272,7 +267,7 @@ BOOL OnSettingsInit(HWND dialog)
         g_bEditHasKeys = false;
         g_dwCycleStart = ReadTickCount();
         ProbeFrameRate();
-        PostTick(dialog);
+        PostSaverTick(dialog);
         if (!g_bFrameRateOk)
         {
             PostSlowMachineCommand(dialog);
@@ -287,80 +282,34 @@ BOOL OnSettingsInit(HWND dialog)
 }
 
 // Keys steer the preview unless the interval box is in use. No dialog
-// navigation runs here: Tab, Enter and the arrows are view keys too.
-void DrainSettingsQueue(HWND dialog)
-{
-    MSG msg = {};
-    while (!g_bStopRequested && PeekMessageA(&msg, dialog, 0, 0, PM_REMOVE))
-    {
-        bool isKey = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
-        if (isKey && !g_bEditHasKeys)
-        {
-            HandleViewKey(dialog, msg.message, msg.wParam, msg.lParam);
-        }
-        else if (msg.message == WM_CLOSE)
-        {
-            g_bStopRequested = true;
-        }
-        else
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-}
-
-// A modal dialog opened from the drain (About, the notice, the Control Menu)
-// runs inside this tick; ticks that arrive meanwhile are dropped, so the
-// preview stands still until it closes.
+// navigation runs while the preview does: Tab, Enter and the arrows are view
+// keys too. A modal dialog opened from the drain (About, the notice, the
+// Control Menu) runs inside the tick, so the preview stands still until it
+// closes.
 void OnSettingsTick(HWND dialog)
 {
-    if (g_bInTick)
+    if (!g_bInTick && !g_bStopRequested)
     {
-        return;
-    }
-    // OK or Cancel may also come between two ticks: the close still follows.
-    if (g_bStopRequested)
-    {
-        if (!g_bClosing)
+        // Every frame redraws the whole view. Its paint requests are dropped
+        // here, as the drain takes the dialog's messages only and a pending
+        // paint of a window above the dialog would hold back the repaints of
+        // its controls.
+        if (g_hPreviewView != NULL)
         {
-            PostMessageA(dialog, WM_CLOSE, 0, 0);
+            ValidateRect(g_hPreviewView, NULL);
         }
-        return;
-    }
-    g_bInTick = true;
-    // Every frame redraws the whole view. Its paint requests are dropped here,
-    // as the drain takes the dialog's messages only and a pending paint of a
-    // window above the dialog would hold back the repaints of its controls.
-    if (g_hPreviewView != NULL)
-    {
-        ValidateRect(g_hPreviewView, NULL);
-    }
-    DrainSettingsQueue(dialog);
-    if (g_bStopRequested && !g_bClosing)
-    {
-        PostMessageA(dialog, WM_CLOSE, 0, 0);
-    }
-    if (!g_bStopRequested)
-    {
         KeepPreviewView(dialog);
-        RenderFrame(dialog);
-        PostTick(dialog);
     }
-    g_bInTick = false;
+    RunSaverTick(dialog, &g_bEditHasKeys);
 }
 
 void OnSettingsClose(HWND dialog)
 {
-    if (g_bClosing)
+    if (BeginSaverClose())
     {
-        return;
+        DestroyPreviewView();
+        EndDialog(dialog, 1);
     }
-    g_bClosing = true;
-    g_bStopRequested = true;
-    KillGLContext();
-    DestroyPreviewView();
-    EndDialog(dialog, 1);
 }
 
 // The spin's own position carries no meaning: the direction of each arrow
