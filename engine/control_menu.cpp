@@ -5,17 +5,34 @@
 #include "shell/shell.h"
 #include "resource.h"
 
-int g_bControlMenuOpen;
+static int s_bControlMenuOpen; // nonzero while dialog 105 is open
+static bool s_bCursorHeld;     // the menu over the saver shows the cursor and holds it inside
 
 void ShowControlMenu(HWND owner)
 {
-    if (g_bControlMenuOpen)
+    if (s_bControlMenuOpen)
     {
         return;
     }
-    g_bControlMenuOpen = 1;
+    s_bControlMenuOpen = 1;
     DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_CONTROL_MENU), owner, ControlMenuProc, 0);
-    g_bControlMenuOpen = 0;
+    s_bControlMenuOpen = 0;
+}
+
+// However the menu ends (OK, Cancel, Esc, or destroyed with the saver window),
+// the cursor is let go and hidden again exactly once. Holding it inside the
+// menu moved it, and the user has not touched the mouse: mouse dismissal
+// measures from where it is now, not from where it was before the menu.
+static void ReleaseCursorHold()
+{
+    if (!s_bCursorHeld)
+    {
+        return;
+    }
+    s_bCursorHeld = false;
+    ShowCursor(FALSE);
+    ClipCursor(NULL);
+    GetCursorPos(&g_ptCursorRef);
 }
 
 static INT_PTR OnControlMenuInit(HWND dialog)
@@ -30,6 +47,7 @@ static INT_PTR OnControlMenuInit(HWND dialog)
         RECT rect = {};
         GetWindowRect(dialog, &rect);
         ClipCursor(&rect);
+        s_bCursorHeld = true;
     }
     return FALSE; // the focus has been set
 }
@@ -41,11 +59,7 @@ static INT_PTR OnControlMenuCommand(HWND dialog, WPARAM wParam)
     {
         return TRUE;
     }
-    if (g_bSaverMode)
-    {
-        ShowCursor(FALSE);
-        ClipCursor(NULL);
-    }
+    ReleaseCursorHold();
     EndDialog(dialog, 1);
     return FALSE;
 }
@@ -59,6 +73,9 @@ INT_PTR CALLBACK ControlMenuProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return OnControlMenuInit(dialog);
     case WM_COMMAND:
         return OnControlMenuCommand(dialog, wParam);
+    case WM_DESTROY:
+        ReleaseCursorHold();
+        return FALSE;
     default:
         return FALSE;
     }
