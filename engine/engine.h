@@ -52,7 +52,7 @@ float ParamFromStored(int32_t stored, float defaultValue);
 float SpeedFromStored(int32_t stored);
 bool ActiveFromStored(int32_t stored, bool defaultValue);
 int CycleTimeFromStored(int32_t stored);
-int32_t StoredFromParam(float value);
+int32_t StoredFromParam(float value); // never the -9999 marker: -99.99 is stored as -9998
 int32_t TruncToInt32(float value); // toward zero, saturating at the int32 range
 float BoundSpeed(float speed);
 
@@ -80,8 +80,6 @@ float FadeOutLevel(float angle);
 float FadeInLevel(float angle);
 
 // ---- Keyboard view controls and Control Menu (keys.cpp, control_menu.cpp) ---
-
-extern int g_bControlMenuOpen; // nonzero while dialog 105 is open
 
 int HandleViewKey(HWND window, UINT message, WPARAM key, LPARAM lParam);
 float ZoomStep(float depth);

@@ -152,7 +152,10 @@ int32_t StoredFromParam(float value)
     {
         return INT32_MIN;
     }
-    return (int32_t)hundredths;
+    // The load reads -9999 as "missing" (and a missing "mod1 depth" as a
+    // first run): a view steered to -99.99 is stored a hundredth nearer zero.
+    int32_t stored = (int32_t)hundredths;
+    return stored == MISSING_VALUE ? MISSING_VALUE + 1 : stored;
 }
 
 static void FormatValueName(char* name, size_t size, const char* format, int module)
