@@ -51,24 +51,39 @@ void RegSelectKey(HWND hwnd, const char* path)
     }
 }
 
-// Opens (and, when missing, creates with the recorded class) the selected
-// path in a hive with full access. An empty path would open the hive's root
-// itself, which no caller means: it fails like an unopenable key.
-static HKEY OpenSelectedKey(HKEY hive)
+// An empty path would open the hive's root itself, which no caller means: it
+// fails like an unopenable key.
+//
+// Reads ask for nothing but reading and create nothing: a user without
+// elevation may read keys of the machine and classes hives that he may not
+// write, and a read must not leave an empty key behind.
+static HKEY OpenSelectedKeyToRead(HKEY hive)
 {
-    if (g_szRegPath[0] == '\0')
+    HKEY key = NULL;
+    if (g_szRegPath[0] == '\0' ||
+        RegOpenKeyExA(hive, g_szRegPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     {
         return NULL;
     }
+    return key;
+}
+
+// Writes create the selected path when it is missing, with the recorded class.
+static HKEY OpenSelectedKeyToWrite(HKEY hive)
+{
     HKEY key = NULL;
-    LONG status = RegCreateKeyExA(hive, g_szRegPath, 0, g_szRegClass, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, NULL, &key, NULL);
-    return status == ERROR_SUCCESS ? key : NULL;
+    if (g_szRegPath[0] == '\0' ||
+        RegCreateKeyExA(hive, g_szRegPath, 0, g_szRegClass, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        NULL, &key, NULL) != ERROR_SUCCESS)
+    {
+        return NULL;
+    }
+    return key;
 }
 
 int32_t RegReadValue(const char* name, int32_t defaultValue)
 {
-    HKEY key = OpenSelectedKey(HKEY_CURRENT_USER);
+    HKEY key = OpenSelectedKeyToRead(HKEY_CURRENT_USER);
     if (key == NULL)
     {
         return defaultValue;
@@ -88,7 +103,7 @@ int32_t RegReadValue(const char* name, int32_t defaultValue)
 
 bool RegWriteValue(const char* name, int32_t value)
 {
-    HKEY key = OpenSelectedKey(HKEY_CURRENT_USER);
+    HKEY key = OpenSelectedKeyToWrite(HKEY_CURRENT_USER);
     if (key == NULL)
     {
         return false;
@@ -109,7 +124,7 @@ static char* ReadStringValue(HKEY hive, const char* name, char* buffer, DWORD si
     {
         return buffer;
     }
-    HKEY key = OpenSelectedKey(hive);
+    HKEY key = OpenSelectedKeyToRead(hive);
     if (key == NULL)
     {
         CopyTextBounded(buffer, size, defaultText);
@@ -156,13 +171,13 @@ char* RegReadClassesString(const char* name, char* buffer, DWORD size, const cha
     return ReadStringValue(HKEY_CLASSES_ROOT, name, buffer, size, defaultText);
 }
 
-bool RegWriteMachineString(const char* name, const char* text)
+static bool WriteStringValue(HKEY hive, const char* name, const char* text)
 {
     if (text == NULL)
     {
         return false;
     }
-    HKEY key = OpenSelectedKey(HKEY_LOCAL_MACHINE);
+    HKEY key = OpenSelectedKeyToWrite(hive);
     if (key == NULL)
     {
         return false;
@@ -171,4 +186,19 @@ bool RegWriteMachineString(const char* name, const char* text)
     bool stored = RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, size) == ERROR_SUCCESS;
     RegCloseKey(key);
     return stored;
+}
+
+bool RegWriteMachineString(const char* name, const char* text)
+{
+    return WriteStringValue(HKEY_LOCAL_MACHINE, name, text);
+}
+
+char* RegReadUserString(const char* name, char* buffer, DWORD size, const char* defaultText)
+{
+    return ReadStringValue(HKEY_CURRENT_USER, name, buffer, size, defaultText);
+}
+
+bool RegWriteUserString(const char* name, const char* text)
+{
+    return WriteStringValue(HKEY_CURRENT_USER, name, text);
 }

@@ -7,7 +7,8 @@
 
 // ---- Registry store (registry.cpp) ------------------------------------------
 // One process-wide selected key path; each value operation opens it in its own
-// hive, does one read or write, and closes it again.
+// hive, does one read or write, and closes it again. Reads only read; writes
+// create the key when it is missing.
 
 extern char g_szRegPath[64];  // selected key path, relative to a hive
 extern char g_szRegClass[40]; // class name of the window given at the last selection
@@ -18,6 +19,8 @@ bool RegWriteValue(const char* name, int32_t value);
 char* RegReadMachineString(const char* name, char* buffer, DWORD size, const char* defaultText);
 bool RegWriteMachineString(const char* name, const char* text);
 char* RegReadClassesString(const char* name, char* buffer, DWORD size, const char* defaultText);
+char* RegReadUserString(const char* name, char* buffer, DWORD size, const char* defaultText);
+bool RegWriteUserString(const char* name, const char* text);
 
 // ---- Settings dialog (settings_dialog.cpp) ----------------------------------
 
