@@ -44,14 +44,18 @@ bool BuildRemovalCommand(char* command, size_t size, const char* installDir)
     {
         return false;
     }
+    // Quoted: with a blank in the folder, an unquoted command would first
+    // start whatever program sits at the path up to that blank.
     size_t folder = strnlen(installDir, size);
     size_t suffix = sizeof(UNINSTALLER_SUFFIX) - 1;
-    if (folder >= size || suffix >= size - folder)
+    if (folder >= size || suffix + 3 > size - folder)
     {
         return false;
     }
-    memcpy(command, installDir, folder);
-    memcpy(command + folder, UNINSTALLER_SUFFIX, suffix + 1);
+    command[0] = '"';
+    memcpy(command + 1, installDir, folder);
+    memcpy(command + 1 + folder, UNINSTALLER_SUFFIX, suffix);
+    memcpy(command + 1 + folder + suffix, "\"", 2);
     return true;
 }
 

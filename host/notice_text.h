@@ -19,9 +19,10 @@ const size_t FRAME_RATE_TEXT_SIZE = 96;
 // cut short, terminated) when it does not fit.
 bool FormatFrameRateText(char* text, size_t size, float rate);
 
-// The folder followed by "\uninstal.exe". False, with an empty command, when
-// the folder is empty or the command would not fit: a cut command, or the bare
-// "\uninstal.exe", would start some other program from the root of a drive.
+// The folder followed by "\uninstal.exe", in quotation marks. False, with an
+// empty command, when the folder is empty or the command would not fit: a cut
+// command, or the bare "\uninstal.exe", would start some other program from
+// the root of a drive.
 bool BuildRemovalCommand(char* command, size_t size, const char* installDir);
 
 // The run-once value name for a counter: 0 gives "kill_saver", n gives
