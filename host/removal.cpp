@@ -18,10 +18,10 @@ const char kNotRemovedCaption[] = "Screen saver will not be removed.";
 
 // A value that does not fit the read buffer reads as the default text, just
 // as a missing one does; asking for its size tells the two apart.
-bool RunOnceValueHasData(const char* name)
+bool RunOnceValueHasData(HKEY hive, const char* name)
 {
     HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunOncePath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(hive, kRunOncePath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     {
         return false;
     }
@@ -34,34 +34,46 @@ bool RunOnceValueHasData(const char* name)
 
 // A name whose value is missing or empty is free; every other is taken, an
 // over-long one too, so an entry someone else made is never overwritten.
-bool RunOnceNameFree(const char* name)
+bool RunOnceNameFree(HKEY hive, const char* name)
 {
     char text[REMOVAL_TEXT_SIZE];
-    RegReadMachineString(name, text, sizeof(text), "");
-    return text[0] == '\0' && !RunOnceValueHasData(name);
+    if (hive == HKEY_LOCAL_MACHINE)
+    {
+        RegReadMachineString(name, text, sizeof(text), "");
+    }
+    else
+    {
+        RegReadUserString(name, text, sizeof(text), "");
+    }
+    return text[0] == '\0' && !RunOnceValueHasData(hive, name);
 }
 
-// Tries "kill_saver", "kill_saver1", ... in the run-once key, selected. The
+// Writes the entry under the first free name of "kill_saver", "kill_saver1",
+// ... in the run-once list of the hive; the run-once path is selected. The
 // search is bounded: a list full of our own entries ends it without a name.
-bool FindFreeRunOnceName(char* name, size_t size)
+bool WriteRunOnceEntryIn(HKEY hive, const char* command)
 {
+    char name[RUN_ONCE_NAME_SIZE];
     for (int counter = 0; counter <= RUN_ONCE_NAME_LIMIT; ++counter)
     {
-        if (FormatRunOnceName(name, size, counter) && RunOnceNameFree(name))
+        if (FormatRunOnceName(name, sizeof(name), counter) && RunOnceNameFree(hive, name))
         {
-            return true;
+            return hive == HKEY_LOCAL_MACHINE ? RegWriteMachineString(name, command)
+                                              : RegWriteUserString(name, command);
         }
     }
     return false;
 }
 
-// Writes the run-once entry; the product key is selected again afterwards
-// whatever happened, for the registry reads and writes of the rest of the run.
+// The machine's list first. A user without elevation may not write there; his
+// own list runs the uninstaller at his next log-on, which asks for elevation
+// itself. The product key is selected again afterwards whatever happened, for
+// the registry reads and writes of the rest of the run.
 bool WriteRunOnceEntry(HWND hwnd, const char* command)
 {
     RegSelectKey(hwnd, kRunOncePath);
-    char name[RUN_ONCE_NAME_SIZE];
-    bool written = FindFreeRunOnceName(name, sizeof(name)) && RegWriteMachineString(name, command);
+    bool written = WriteRunOnceEntryIn(HKEY_LOCAL_MACHINE, command) ||
+                   WriteRunOnceEntryIn(HKEY_CURRENT_USER, command);
     RegSelectKey(hwnd, g_szProductKey);
     return written;
 }
