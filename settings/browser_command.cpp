@@ -80,7 +80,8 @@ void AppendLower(TextBuffer& out, const char* from)
 }
 
 // The parameters that follow the program in the command, with the address in
-// place of a quoted "%1" (and of anything after it), or appended after a blank.
+// place of the placeholder "%1", quoted or not, and of anything after it; or
+// appended after a blank when the command has no placeholder.
 void AppendCommandParameters(TextBuffer& out, const char* remainder, const char* address)
 {
     if (*remainder == '\0')
@@ -89,6 +90,10 @@ void AppendCommandParameters(TextBuffer& out, const char* remainder, const char*
         return;
     }
     const char* placeholder = FindNoCase(remainder, "\"%1\"");
+    if (placeholder == nullptr)
+    {
+        placeholder = FindNoCase(remainder, "%1");
+    }
     if (placeholder != nullptr)
     {
         AppendLower(out, remainder, static_cast<size_t>(placeholder - remainder));
