@@ -62,6 +62,14 @@ extern bool g_bOrbitInit;      // module 3 has not yet set its phases
 extern float g_fRingListScale; // scale the ring display list was compiled for; 0 = none
 extern GLuint g_uRingList;     // the ring display list; 0 = none
 
+// One frame's step of the animation state, each kept within one period of
+// what it drives: the ring's and the cylinder's spin (the scene shows a third
+// of it), module 3's spin of a ring growing `growth` times as fast, and its
+// place on the circle.
+float StepSpinAngle(float angle, float speed);
+float StepOrbitSpin(float spin, float speed, float growth);
+float StepOrbitPhase(float phase, float speed);
+
 bool DrawModule1();
 bool DrawModule2();
 bool DrawModule3();

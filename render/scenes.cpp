@@ -12,10 +12,47 @@ float g_fOrbitPhase[4];
 float g_fOrbitSpin[4];
 bool g_bOrbitInit = true;
 
-// The accumulators are brought back by this much; it is not a multiple of
-// 3 x 360, so the ring jumps once when it happens.
-static const float SPIN_WRAP = 5000000.0f;
 static const double ORBIT_TWO_PI = 6.283185;
+// A spin accumulator of which the scene shows a third goes round once in
+// three turns; the orbit spin once in one.
+static const float SPIN_PERIOD = 1080.0f;
+static const float ORBIT_SPIN_PERIOD = 360.0f;
+
+// Keeps an accumulator within one period of what it drives. Grown without
+// bound, a float stops resolving the step after a day or so of saving and the
+// animation stalls; brought back by a whole period, nothing on screen moves.
+static float WrapToPeriod(float value, float period)
+{
+    if (value >= period || value < 0.0f)
+    {
+        value = fmodf(value, period);
+        if (value < 0.0f)
+        {
+            value += period;
+        }
+    }
+    return value;
+}
+
+float StepSpinAngle(float angle, float speed)
+{
+    return WrapToPeriod((float)(1.0 * speed + angle), SPIN_PERIOD);
+}
+
+float StepOrbitSpin(float spin, float speed, float growth)
+{
+    return WrapToPeriod((float)(1.0 * speed * growth + spin), ORBIT_SPIN_PERIOD);
+}
+
+float StepOrbitPhase(float phase, float speed)
+{
+    double next = 0.05 * speed * 0.35 + phase;
+    if (next > ORBIT_TWO_PI)
+    {
+        next -= ORBIT_TWO_PI;
+    }
+    return (float)next;
+}
 
 // Every scene is drawn from the live view: the translation first, then the
 // rotations about x, y and z, in degrees.
@@ -41,17 +78,13 @@ bool DrawModule1()
     {
         return true;
     }
-    if (g_fRingAngle > SPIN_WRAP)
-    {
-        g_fRingAngle -= SPIN_WRAP;
-    }
     ApplyLiveView();
     glPushMatrix();
     glRotatef((float)(g_fRingAngle / 3.0), 0.0f, 1.0f, 0.0f);
     DrawRing(1.0f);
     glPopMatrix();
     // After drawing: the frame shows the angle before the step.
-    g_fRingAngle = (float)(1.0 * g_fSpeed + g_fRingAngle);
+    g_fRingAngle = StepSpinAngle(g_fRingAngle, g_fSpeed);
     return glGetError() == GL_NO_ERROR;
 }
 
@@ -61,10 +94,6 @@ bool DrawModule2()
     if (!g_ModParams[2].active)
     {
         return true;
-    }
-    if (g_fCylinderAngle > SPIN_WRAP)
-    {
-        g_fCylinderAngle -= SPIN_WRAP;
     }
     ApplyLiveView();
     glPushMatrix();
@@ -76,7 +105,7 @@ bool DrawModule2()
     glTranslatef(0.0f, 0.0f, -3.0f);
     gluCylinder(g_pQuadric, 2.0, 2.0, 6.0, 32, 1);
     glPopMatrix();
-    g_fCylinderAngle = (float)(1.0 * g_fSpeed + g_fCylinderAngle);
+    g_fCylinderAngle = StepSpinAngle(g_fCylinderAngle, g_fSpeed);
     return glGetError() == GL_NO_ERROR;
 }
 
@@ -107,19 +136,13 @@ bool DrawModule3()
         const float k = (float)(2.0 * sin(g_fOrbitPhase[i]) + 3.0);
         const float g = (float)(16.0 / ((double)k * k));
         // Before drawing: this frame already shows the new spin.
-        g_fOrbitSpin[i] = (float)(1.0 * g_fSpeed * g + g_fOrbitSpin[i]);
+        g_fOrbitSpin[i] = StepOrbitSpin(g_fOrbitSpin[i], g_fSpeed, g);
         glTranslatef(0.0f, y, 0.0f);
         glScalef(k, k, k);
         glRotatef((float)i * 40.0f + g_fOrbitSpin[i], 0.0f, 1.0f, 0.0f);
         DrawRing(1.0f);
         glPopMatrix();
-
-        double phase = 0.05 * g_fSpeed * 0.35 + g_fOrbitPhase[i];
-        if (phase > ORBIT_TWO_PI)
-        {
-            phase -= ORBIT_TWO_PI;
-        }
-        g_fOrbitPhase[i] = (float)phase;
+        g_fOrbitPhase[i] = StepOrbitPhase(g_fOrbitPhase[i], g_fSpeed);
     }
     return glGetError() == GL_NO_ERROR;
 }
