@@ -25,6 +25,8 @@ const char kPreviewTitle[] = "Preview";
 // A close request this soon after the last password request ended is refused
 // without asking, so one burst of input cannot stack up requests.
 const uint32_t kVerifyQuietTicks = 200;
+// How long the preview waits for the display settings to take its help request.
+const UINT kHelpTimeoutMs = 500;
 
 void HideCursorWhenSaving()
 {
@@ -88,8 +90,12 @@ LRESULT ForwardToPreviewParent(HWND hwnd, UINT message, LPARAM lParam)
         if (message == WM_HELP)
         {
             // Its record travels by pointer, and the system refuses to post
-            // pointer messages: only a send carries it to the parent.
-            SendMessageA(parent, message, from, lParam);
+            // pointer messages: only a send carries it to the parent. The
+            // parent is another program's window; when it hangs, the preview
+            // gives up on it rather than hang with it.
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutA(parent, message, from, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                kHelpTimeoutMs, &answer);
         }
         else
         {
