@@ -177,12 +177,33 @@ int ReadCycleBox(HWND dialog)
     return ParseCycleText(text);
 }
 
+// Room for any int and its sign.
+const int CYCLE_FORMAT_SIZE = 16;
+
+void FormatCycleTime(char* text, int seconds)
+{
+    snprintf(text, CYCLE_FORMAT_SIZE, "%d", seconds);
+}
+
 void WriteCycleBox(HWND dialog, int seconds)
 {
-    char text[16] = {};
-    snprintf(text, sizeof(text), "%d", seconds);
+    char text[CYCLE_FORMAT_SIZE] = {};
+    FormatCycleTime(text, seconds);
     SetDlgItemTextA(dialog, IDC_CYCLE_TIME, text);
 }
+
+// The box still shows the interval as it was written there: the user has not
+// changed it (a stored value may be longer than the nine characters a read
+// of the box takes).
+bool CycleBoxUnchanged(HWND dialog)
+{
+    char shown[CYCLE_FORMAT_SIZE + 1] = {};
+    char written[CYCLE_FORMAT_SIZE] = {};
+    GetDlgItemTextA(dialog, IDC_CYCLE_TIME, shown, sizeof(shown));
+    FormatCycleTime(written, g_nCycleTime);
+    return lstrcmpA(shown, written) == 0;
+}
+
 
 void SetCycleTime(HWND dialog, int seconds)
 {
@@ -229,8 +250,12 @@ void OnCycleBox(HWND dialog, WORD notification)
 
 void OnSettingsOk(HWND dialog)
 {
-    // Unclamped: a stored 0 the user never touched goes back as 0.
-    g_nCycleTime = ReadCycleBox(dialog);
+    // Unclamped: a stored 0 the user never touched goes back as 0, and any
+    // other interval he did not touch goes back as it was.
+    if (!CycleBoxUnchanged(dialog))
+    {
+        g_nCycleTime = ReadCycleBox(dialog);
+    }
     StoreViewToModule(g_nModule);
     SaveModuleParams();
     g_bStopRequested = true;
