@@ -431,7 +431,17 @@ bool InitSettingsDialog(HWND dialog)
     CenterOnDesktop(dialog);
     DestroyPreviewView();
     g_hPreviewView = CreatePreviewView(dialog);
-    bool ready = g_hPreviewView != NULL && CreateGLContext(g_hPreviewView, 32);
+    // The context reports its own failures; the view is the one thing
+    // before it that can fail.
+    bool ready = false;
+    if (g_hPreviewView == NULL)
+    {
+        MessageBoxA(NULL, "Can't Create The Preview Window.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+    }
+    else
+    {
+        ready = CreateGLContext(g_hPreviewView, 32);
+    }
     ShowEnableBoxes(dialog);
     WriteCycleBox(dialog, g_nCycleTime);
     return ready;
