@@ -89,8 +89,10 @@ HWND CreatePreviewView(HWND dialog)
                            g_hInstance, NULL);
 }
 
-// Keeps the view on the frame, and shown exactly while the dialog is. The
-// first tick shows it, once the dialog is up and active: Wine stacks a window
+// Keeps the view on the frame, as large as the frame, and shown exactly while
+// the dialog is. Windows rescales the dialog and the frame when it moves to a
+// monitor of another scale; the view and the GL viewport follow. The first
+// tick shows the view, once the dialog is up and active: Wine stacks a window
 // shown before its owner's activation under the owner.
 void PlacePreviewView(HWND dialog)
 {
@@ -98,11 +100,27 @@ void PlacePreviewView(HWND dialog)
     {
         return;
     }
-    RECT rect = PreviewFrameRect();
-    bool shown = IsWindowVisible(dialog) && !IsIconic(dialog);
-    SetWindowPos(g_hPreviewView, NULL, rect.left, rect.top, 0, 0,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE |
-                     (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    RECT frame = PreviewFrameRect();
+    RECT view = {};
+    GetWindowRect(g_hPreviewView, &view);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const bool resized = width != view.right - view.left || height != view.bottom - view.top;
+    const bool shown = IsWindowVisible(dialog) && !IsIconic(dialog);
+    SetWindowPos(g_hPreviewView, NULL, frame.left, frame.top, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    if (resized && g_hRC != NULL)
+    {
+        ResizeGLScene(width, height);
+    }
+}
+
+bool PreviewViewOffFrame()
+{
+    RECT frame = PreviewFrameRect();
+    RECT view = {};
+    GetWindowRect(g_hPreviewView, &view);
+    return !EqualRect(&frame, &view);
 }
 
 // The nearest visible window above the given one in the z-order, or null.
@@ -116,7 +134,8 @@ HWND VisibleWindowAbove(HWND window)
     return above;
 }
 
-// Run by every tick: shows the view once the dialog is up, and puts it back
+// Run by every tick: shows the view once the dialog is up, keeps it on the
+// frame, and puts it back
 // right above the dialog when it has been stacked under it. An owned window
 // stays above its owner by itself on Windows; Wine lifts the owner over it
 // when a dialog of its own opens, and raises X windows only by making them
@@ -127,9 +146,12 @@ void KeepPreviewView(HWND dialog)
     {
         return;
     }
-    if (!IsWindowVisible(g_hPreviewView))
+    if (!IsWindowVisible(g_hPreviewView) || PreviewViewOffFrame())
     {
         PlacePreviewView(dialog);
+    }
+    if (!IsWindowVisible(g_hPreviewView))
+    {
         return;
     }
     HWND above = VisibleWindowAbove(dialog);
@@ -203,7 +225,6 @@ bool CycleBoxUnchanged(HWND dialog)
     FormatCycleTime(written, g_nCycleTime);
     return lstrcmpA(shown, written) == 0;
 }
-
 
 void SetCycleTime(HWND dialog, int seconds)
 {
