@@ -1,3 +1,6 @@
+// Called by: the saver host and the settings dialog (frames, keys, loading and saving views).
+// Calls: rendering's scenes, the registry store, the shell's clock, the Control Menu dialog.
+//
 // Animation engine: each module's view parameters and the live view, the
 // frame loop with its pacing, module cycling and fades, and the keyboard view
 // controls with the Control Menu. UI thread only.
@@ -7,6 +10,8 @@
 #include <stdint.h>
 
 // ---- Module parameters and live view (params.cpp) ---------------------------
+
+const int MODULE_COUNT = 3; // modules 1 to 3 have scenes; 0 means none is shown
 
 struct ModuleParams
 {
@@ -20,8 +25,9 @@ struct ModuleParams
     bool active; // the module is enabled
 };
 
-extern ModuleParams g_ModParams[4];      // modules 1 to 3 (entry 0 is never shown)
-extern ModuleParams g_DefModParams[4];   // built-in defaults, filled by LoadModuleParams
+extern ModuleParams g_ModParams[MODULE_COUNT + 1]; // modules 1 to 3 (entry 0 is never shown)
+extern ModuleParams
+    g_DefModParams[MODULE_COUNT + 1];    // built-in defaults, filled by LoadModuleParams
 extern float g_fDepth, g_fHorz, g_fVert; // live view: translation
 extern float g_fXrot, g_fYrot, g_fZrot;  // live view: rotations, degrees
 extern float g_fSpeed;                   // live view: animation rate
@@ -46,14 +52,14 @@ const float SPEED_MAX = 10.0f;
 const int DEFAULT_CYCLE_TIME = 23; // seconds
 
 // Load rules and the stored form, apart from the registry calls that use them.
-void BuildDefaultModuleParams(ModuleParams table[4]);
+void BuildDefaultModuleParams(ModuleParams table[MODULE_COUNT + 1]);
 float FloatFromHundredths(int32_t stored); // n/100 that saves back as n
 float ParamFromStored(int32_t stored, float defaultValue);
 float SpeedFromStored(int32_t stored);
 bool ActiveFromStored(int32_t stored, bool defaultValue);
 int CycleTimeFromStored(int32_t stored);
 int32_t StoredFromParam(float value); // never the -9999 marker: -99.99 is stored as -9998
-int32_t TruncToInt32(float value); // toward zero, saturating at the int32 range
+int32_t TruncToInt32(float value);    // toward zero, saturating at the int32 range
 float BoundSpeed(float speed);
 
 // ---- Frame loop and fades (frame_loop.cpp, fade.cpp) ------------------------
@@ -65,7 +71,6 @@ extern float g_fFadeAngle;   // phase of the running fade, radians
 
 const DWORD FRAME_PERIOD_MS = 30;
 const float FADE_STEP = 0.026179917f; // bits 0x3CD67744: 1.5 degrees of fade phase per frame
-const float FRAME_RATE_FLOOR = 3.0f;  // below it a failed probe leaves only cleared frames
 
 void RenderFrame(HWND window);
 void ResetFade();

@@ -5,12 +5,10 @@
 #include "host/host.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "resource.h"
 
 DWORD g_dwCycleStart;
 DWORD g_dwLastFrame;
-
-static const int FIRST_PREVIEW_BUTTON = 1024; // module m's preview button is 1023 + m
-static const int LAST_PREVIEW_BUTTON = 1033;
 
 DWORD PaceDelay(DWORD now, DWORD lastFrame)
 {
@@ -32,9 +30,9 @@ bool CycleTimePassed(DWORD now, DWORD cycleStart, int cycleTime)
 
 void MarkPreviewButton(HWND dialog, int module)
 {
-    for (int id = FIRST_PREVIEW_BUTTON; id <= LAST_PREVIEW_BUTTON; ++id)
+    for (int id = IDC_PREVIEW_MODULE1; id <= IDC_PREVIEW_LAST; ++id)
     {
-        bool shown = id == FIRST_PREVIEW_BUTTON - 1 + module;
+        bool shown = id == IDC_PREVIEW_MODULE1 - 1 + module;
         CheckDlgButton(dialog, id, shown ? BST_CHECKED : BST_UNCHECKED);
     }
 }

@@ -7,8 +7,8 @@
 #include <math.h>
 #include <stdio.h>
 
-ModuleParams g_ModParams[4];
-ModuleParams g_DefModParams[4];
+ModuleParams g_ModParams[MODULE_COUNT + 1];
+ModuleParams g_DefModParams[MODULE_COUNT + 1];
 float g_fDepth = 40.0f, g_fHorz, g_fVert;
 float g_fXrot = -90.0f, g_fYrot, g_fZrot;
 float g_fSpeed = 0.5f;
@@ -29,9 +29,9 @@ static const char* const s_ViewFieldNames[7] = {"mod%d depth", "mod%d horz", "mo
                                                 "mod%d speed"};
 static const int SPEED_FIELD = 6;
 
-void BuildDefaultModuleParams(ModuleParams table[4])
+void BuildDefaultModuleParams(ModuleParams table[MODULE_COUNT + 1])
 {
-    for (int m = 0; m < 4; ++m)
+    for (int m = 0; m <= MODULE_COUNT; ++m)
     {
         ModuleParams base = {};
         base.depth = 40.0f;
@@ -166,7 +166,7 @@ static void FormatValueName(char* name, size_t size, const char* format, int mod
 void LoadModuleParams()
 {
     BuildDefaultModuleParams(g_ModParams);
-    for (int m = 0; m < 4; ++m)
+    for (int m = 0; m <= MODULE_COUNT; ++m)
     {
         g_DefModParams[m] = g_ModParams[m];
     }
@@ -175,7 +175,7 @@ void LoadModuleParams()
     // built-in view, and the save below writes them all out.
     if (RegReadValue("mod1 depth", MISSING_VALUE) != MISSING_VALUE)
     {
-        for (int m = 1; m <= 3; ++m)
+        for (int m = 1; m <= MODULE_COUNT; ++m)
         {
             ModuleParams& params = g_ModParams[m];
             char name[32];
@@ -204,7 +204,7 @@ void LoadModuleParams()
 
 void SaveModuleParams()
 {
-    for (int m = 1; m <= 3; ++m)
+    for (int m = 1; m <= MODULE_COUNT; ++m)
     {
         ModuleParams& params = g_ModParams[m];
         char name[32];
@@ -221,7 +221,7 @@ void SaveModuleParams()
 
 static bool IsModuleNumber(int module)
 {
-    return module >= 1 && module <= 3;
+    return module >= 1 && module <= MODULE_COUNT;
 }
 
 // The seven view fields of a record become the live view.
@@ -274,7 +274,7 @@ void LoadViewFromDefaults(int module)
 int CountActiveModules()
 {
     int count = 0;
-    for (int m = 1; m <= 3; ++m)
+    for (int m = 1; m <= MODULE_COUNT; ++m)
     {
         if (g_ModParams[m].active)
         {
@@ -289,16 +289,16 @@ int CountActiveModules()
 static int FindActiveModule(int module, int step)
 {
     int m = module;
-    for (int tries = 0; tries < 4; ++tries)
+    for (int tries = 0; tries <= MODULE_COUNT; ++tries)
     {
         m += step;
-        if (m > 3)
+        if (m > MODULE_COUNT)
         {
             m = 1;
         }
         if (m < 1)
         {
-            m = 3;
+            m = MODULE_COUNT;
         }
         if (g_ModParams[m].active)
         {

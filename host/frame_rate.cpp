@@ -1,7 +1,6 @@
 // The start-up frame-rate probe and the low-frame-rate notice (dialog 2005).
 #include "host/host.h"
 
-#include "engine/engine.h"
 #include "render/render.h"
 #include "shell/shell.h"
 #include "resource.h"

@@ -1,3 +1,6 @@
+// Called by: the saver window (each message) and the settings dialog (tick, close, probe, notice).
+// Calls: the engine (frames, keys, views), rendering (GL context, probe frames), the store.
+//
 // Saver host: runs the animation inside the saver window (set-up, one frame
 // per self-posted tick, tear-down and saving on close), the start-up
 // frame-rate probe, the low-frame-rate notice and the removal scheduling.
@@ -17,8 +20,6 @@ extern bool g_bFullScreen;    // the saver window is as wide as the desktop
 extern bool g_bStopRequested; // stop the animation and close
 extern bool g_bClosing;       // tear-down has run
 extern bool g_bInTick;        // a tick is being processed; nested ticks are dropped
-
-extern const char g_szProductKey[]; // "Software\Quenwick\Solmir", the product's registry key path
 
 void ResetRunFlags(); // all five false, as at the start of a run
 
@@ -52,6 +53,8 @@ const DWORD PROBE_QUICK_MS = 50;           // a first frame this quick settles i
 const DWORD PROBE_SLOW_MS = 200;           // a first frame slower than this settles it: too slow
 const float PROBE_MIN_RATE = 12.0f;        // five timed frames below this rate fail the probe
 const float PROBE_UNMEASURED_RATE = 33.0f; // the rate kept when the first frame settled it
+const float FRAME_RATE_FLOOR =
+    3.0f; // below it a failed probe leaves only cleared frames (or the notice)
 
 struct FrameRateVerdict
 {

@@ -9,8 +9,6 @@
 #include "shell/shell.h"
 #include "resource.h"
 
-const char g_szProductKey[] = "Software\\Quenwick\\Solmir";
-
 namespace
 {
 

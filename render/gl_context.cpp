@@ -125,12 +125,13 @@ void ResizeGLScene(int width, int height)
 
 bool InitGL()
 {
-    if (!LoadTexFromResource(IDR_TGA_CYLINDER, 0) || !LoadTexFromResource(IDR_TGA_RING, 1))
+    if (!LoadTexFromResource(IDR_TGA_CYLINDER, TEX_CYLINDER) ||
+        !LoadTexFromResource(IDR_TGA_RING, TEX_RING))
     {
         return false;
     }
-    // Slot 0 is the texture bound whenever no scene has bound another.
-    glBindTexture(GL_TEXTURE_2D, g_Textures[0].glName);
+    // The cylinder's is the texture bound whenever no scene has bound another.
+    glBindTexture(GL_TEXTURE_2D, g_Textures[TEX_CYLINDER].glName);
     glShadeModel(GL_SMOOTH);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClearDepth(1.0);

@@ -1,3 +1,6 @@
+// Called by: the host and the settings dialog (GL context), the frame loop and probe (scenes).
+// Calls: OpenGL, GLU and WGL only; the scenes read the engine's live view.
+//
 // Rendering: the OpenGL context with its pixel-format choice, projection and
 // fixed GL state; TGA textures from the program's resources; the scenes of the
 // animation modules. Runs on the UI thread with the context current.
@@ -46,7 +49,15 @@ struct TextureSlot
     GLenum glFormat;       // GL_RGB or GL_RGBA
 };
 
-extern TextureSlot g_Textures[2]; // slot 0: cylinder band (resource 107); slot 1: ring band (101)
+// The texture table's slots; the cylinder's is bound whenever a scene starts.
+enum TextureSlotId
+{
+    TEX_CYLINDER, // resource 107, the cylinder band (module 2)
+    TEX_RING,     // resource 101, the ring band (modules 1 and 3)
+    TEXTURE_SLOTS
+};
+
+extern TextureSlot g_Textures[TEXTURE_SLOTS]; // filled by InitGL
 
 bool LoadTexFromResource(int id, int slot);
 bool DecodeTga(TextureSlot* slot, const uint8_t* data, uint32_t size);
@@ -54,13 +65,16 @@ void ReleaseTexPixels(TextureSlot* slot);
 
 // ---- Module scenes (scenes.cpp, ring.cpp) -----------------------------------
 
-extern float g_fRingAngle;     // module 1 spin accumulator (the ring turns a third of it)
-extern float g_fCylinderAngle; // module 2 spin accumulator
-extern float g_fOrbitPhase[4]; // module 3: each ring's place on its vertical circle, radians
-extern float g_fOrbitSpin[4];  // module 3: each ring's spin about its own axis, degrees
-extern bool g_bOrbitInit;      // module 3 has not yet set its phases
-extern float g_fRingListScale; // scale the ring display list was compiled for; 0 = none
-extern GLuint g_uRingList;     // the ring display list; 0 = none
+extern float g_fRingAngle;               // module 1 spin accumulator (the ring turns a third of it)
+extern float g_fCylinderAngle;           // module 2 spin accumulator
+const int ORBIT_RINGS = 4;               // module 3's rings
+extern float g_fOrbitPhase[ORBIT_RINGS]; // module 3: each ring's place on its circle, radians
+extern float g_fOrbitSpin[ORBIT_RINGS];  // module 3: each ring's spin about its own axis, degrees
+extern bool g_bOrbitInit;                // module 3 has not yet set its phases
+extern float g_fRingListScale;           // scale the ring display list was compiled for; 0 = none
+extern GLuint g_uRingList;               // the ring display list; 0 = none
+
+void ResetSceneState(); // every scene's animation back to its start
 
 // One frame's step of the animation state, each kept within one period of
 // what it drives: the ring's and the cylinder's spin (the scene shows a third

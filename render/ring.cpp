@@ -40,7 +40,7 @@ void DrawRing(float scale)
         }
         g_uRingList = glGenLists(1);
         glNewList(g_uRingList, GL_COMPILE);
-        glBindTexture(GL_TEXTURE_2D, g_Textures[1].glName);
+        glBindTexture(GL_TEXTURE_2D, g_Textures[TEX_RING].glName);
         glBegin(GL_QUADS);
         for (int j = 0; j < RING_SEGMENTS; ++j)
         {
@@ -55,7 +55,7 @@ void DrawRing(float scale)
         }
         glEnd();
         // Leave the cylinder's texture bound, as every scene expects at its start.
-        glBindTexture(GL_TEXTURE_2D, g_Textures[0].glName);
+        glBindTexture(GL_TEXTURE_2D, g_Textures[TEX_CYLINDER].glName);
         glEndList();
     }
     glCallList(g_uRingList);

@@ -8,9 +8,21 @@
 
 float g_fRingAngle;
 float g_fCylinderAngle;
-float g_fOrbitPhase[4];
-float g_fOrbitSpin[4];
+float g_fOrbitPhase[ORBIT_RINGS];
+float g_fOrbitSpin[ORBIT_RINGS];
 bool g_bOrbitInit = true;
+
+void ResetSceneState()
+{
+    g_fRingAngle = 0.0f;
+    g_fCylinderAngle = 0.0f;
+    for (int i = 0; i < ORBIT_RINGS; ++i)
+    {
+        g_fOrbitPhase[i] = 0.0f;
+        g_fOrbitSpin[i] = 0.0f;
+    }
+    g_bOrbitInit = true;
+}
 
 static const double ORBIT_TWO_PI = 6.283185;
 // A spin accumulator of which the scene shows a third goes round once in
@@ -120,14 +132,14 @@ bool DrawModule3()
     {
         // Evenly round the circle, no spin yet.
         g_bOrbitInit = false;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < ORBIT_RINGS; ++i)
         {
-            g_fOrbitPhase[i] = (float)(i * ORBIT_TWO_PI / 4.0);
+            g_fOrbitPhase[i] = (float)(i * ORBIT_TWO_PI / ORBIT_RINGS);
             g_fOrbitSpin[i] = 0.0f;
         }
     }
     ApplyLiveView();
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < ORBIT_RINGS; ++i)
     {
         glPushMatrix();
         // Height on the circle, and a size standing in for nearness: k runs

@@ -4,7 +4,7 @@
 #include "render/render.h"
 #include "render/tga.h"
 
-TextureSlot g_Textures[2];
+TextureSlot g_Textures[TEXTURE_SLOTS];
 
 // The message box for each way a decode can fail; the user sees these before
 // "Initialization Failed.".

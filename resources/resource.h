@@ -25,6 +25,7 @@
 #define IDC_PREVIEW_MODULE3 1026
 #define IDC_PREVIEW_MODULE4 1027
 #define IDC_PREVIEW_MODULE5 1028
+#define IDC_PREVIEW_LAST 1033 // module m's preview button is 1023 + m; the frame loop marks up to here
 #define IDC_CYCLE_SPIN 1034
 #define IDC_CYCLE_TIME 1035
 #define IDC_ENABLE_ALL 1046

@@ -2,7 +2,6 @@
 // browser the system names for HTTP, and a mail message to the author.
 #include "settings/settings.h"
 
-#include "host/host.h"
 #include "resource.h"
 #include "settings/browser_command.h"
 #include "shell/shell.h"

@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+const char g_szProductKey[] = "Software\\Quenwick\\Solmir";
 char g_szRegPath[64];
 char g_szRegClass[40];
 

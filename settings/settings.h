@@ -1,3 +1,6 @@
+// Called by: the entry routine (settings mode); the engine and the host (registry store).
+// Calls: the host's tick, the engine and rendering for the preview; the shell's window helpers.
+//
 // Settings and links: the registry store, the settings dialog with its live
 // preview, and the About dialog with the web-page and mail links.
 #pragma once
@@ -10,8 +13,9 @@
 // hive, does one read or write, and closes it again. Reads only read; writes
 // create the key when it is missing.
 
-extern char g_szRegPath[64];  // selected key path, relative to a hive
-extern char g_szRegClass[40]; // class name of the window given at the last selection
+extern const char g_szProductKey[]; // "Software\Quenwick\Solmir", the product's key path
+extern char g_szRegPath[64];        // selected key path, relative to a hive
+extern char g_szRegClass[40];       // class name of the window given at the last selection
 
 void RegSelectKey(HWND hwnd, const char* path);
 int32_t RegReadValue(const char* name, int32_t defaultValue);

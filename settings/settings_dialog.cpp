@@ -135,11 +135,10 @@ HWND VisibleWindowAbove(HWND window)
 }
 
 // Run by every tick: shows the view once the dialog is up, keeps it on the
-// frame, and puts it back
-// right above the dialog when it has been stacked under it. An owned window
-// stays above its owner by itself on Windows; Wine lifts the owner over it
-// when a dialog of its own opens, and raises X windows only by making them
-// the top of the z-order.
+// frame, and puts it back right above the dialog when it has been stacked
+// under it. An owned window stays above its owner by itself on Windows; Wine
+// lifts the owner over it when a dialog of its own opens, and raises X windows
+// only by making them the top of the z-order.
 void KeepPreviewView(HWND dialog)
 {
     if (g_hPreviewView == NULL)

@@ -3,6 +3,7 @@
 #include "shell/shell.h"
 
 #include "settings/settings.h"
+#include "resource.h"
 
 HINSTANCE g_hInstance;
 int g_bWin9x;
@@ -198,7 +199,8 @@ INT_PTR ShowSettingsDialog(HWND owner)
     // The dialog's spin arrows are a common control: their class must exist
     // before the dialog is created.
     InitSettingsControls();
-    return DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(2003), owner, SettingsDialogProc, 0);
+    return DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc,
+                           0);
 }
 
 void SaverEntry()

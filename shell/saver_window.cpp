@@ -22,6 +22,9 @@ namespace
 const char kSaverClass[] = "WindowsScreenSaverClass";
 const char kSaverTitle[] = "Screen Saver";
 const char kPreviewTitle[] = "Preview";
+// The icon the class asks for. The program has none of this number (its icons
+// are "ID_APP" and 104), so the class ends up without an icon.
+const WORD kClassIconId = 100;
 // A close request this soon after the last password request ended is refused
 // without asking, so one burst of input cannot stack up requests.
 const uint32_t kVerifyQuietTicks = 200;
@@ -160,9 +163,7 @@ int RunSaverWindow(HWND parent)
     wc.cbClsExtra = 0;
     wc.cbWndExtra = 0;
     wc.hInstance = g_hInstance;
-    // The program has no icon 100 (its icons are "ID_APP" and 104), so the
-    // class ends up without an icon.
-    wc.hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(100));
+    wc.hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(kClassIconId));
     wc.hCursor = NULL;
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszMenuName = NULL;

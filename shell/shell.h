@@ -1,3 +1,6 @@
+// Called by: the runtime (SaverEntry); every folder reads its instance, window and tick clock.
+// Calls: the saver host with the window's messages, the settings dialog, the password libraries.
+//
 // Saver shell: the entry routine and run modes, the saver window with its
 // input dismissal and close gate, the saver password hooks, and the tick
 // clock every timed rule reads. Everything here runs on the one UI thread.
