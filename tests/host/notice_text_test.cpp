@@ -47,16 +47,18 @@ TEST(FrameRateText, ShowsTheRateWithTwoDecimalsAndTruncates)
     }
 }
 
-TEST(RemovalCommand, IsTheFolderAndTheUninstaller)
+TEST(RemovalCommand, IsTheQuotedPathOfTheUninstaller)
 {
-    const std::string longest(REMOVAL_TEXT_SIZE - sizeof(UNINSTALLER_SUFFIX), 'a');
+    // The command fills the buffer: quotes, folder, "\uninstal.exe", terminator.
+    const std::string longest(REMOVAL_TEXT_SIZE - sizeof(UNINSTALLER_SUFFIX) - 2, 'a');
     const struct
     {
         std::string folder;
         std::string command; // empty: refused
     } rows[] = {
-        {"D:", "D:\\uninstal.exe"},
-        {longest, longest + "\\uninstal.exe"},
+        {"C:\\Program Files\\Quenwick\\Solmir",
+         "\"C:\\Program Files\\Quenwick\\Solmir\\uninstal.exe\""},
+        {longest, "\"" + longest + "\\uninstal.exe\""},
         {longest + "b", ""},
         {std::string(400, 'c'), ""},
         {"", ""},

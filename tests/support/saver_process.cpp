@@ -281,7 +281,7 @@ bool IsSaverRunningFlagSet()
     // This process would answer from the value it read first; a new process
     // reads what the saver left.
     SaverProcess reader;
-    std::string exe = TestProgramFolder() + "shell_saver_flag.exe";
+    std::string exe = TestProgramFolder() + "saver_flag.exe";
     if (!StartProgram(exe, "", &reader))
     {
         ADD_FAILURE() << "cannot start " << exe;

@@ -1,26 +1,39 @@
-// The module parameters' load rules and the store's refused paths, against
-// Wine's real registry under the product key.
+// The registry store and the module parameters' load rules, against Wine's
+// real registry. Each test empties the keys it uses first.
 #include "engine/engine.h"
 #include "settings/settings.h"
 #include "support/saver_process.h"
 
 #include <gtest/gtest.h>
 
-#include <math.h>
 #include <string.h>
 #include <string>
 
-static const char PRODUCT[] = "Software\\Quenwick\\Solmir";
-static const DWORD MISSING = 0xDEADBEEF; // read back when a value is not stored
+namespace
+{
 
-static DWORD ValueCount()
+const char kScratch[] = "Software\\Quenwick\\SolmirStoreTest";
+const DWORD kMissing = 0xDEADBEEF; // read back when a value is not stored
+
+DWORD ValueCount(HKEY hive, const char* path)
 {
     HKEY key = NULL;
-    DWORD values = MISSING;
-    RegOpenKeyExA(HKEY_CURRENT_USER, PRODUCT, 0, KEY_READ, &key);
+    DWORD values = kMissing;
+    RegOpenKeyExA(hive, path, 0, KEY_READ, &key);
     RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
     RegCloseKey(key);
     return values;
+}
+
+std::string KeyClass(const char* path)
+{
+    char text[64] = {};
+    DWORD size = sizeof(text);
+    HKEY key = NULL;
+    RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key);
+    RegQueryInfoKeyA(key, text, &size, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+    RegCloseKey(key);
+    return text;
 }
 
 TEST(ModuleParamsLoad, StoredValuesAreReadInRangeAndSavedBack)
@@ -41,70 +54,69 @@ TEST(ModuleParamsLoad, StoredValuesAreReadInRangeAndSavedBack)
         {"mod1 depth missing: cycle time still read", false, "cycle time", 40, nullptr, 40, 40},
         {"stored depth in hundredths", false, "mod1 depth", 3050, &g_ModParams[1].depth, 30.5f,
          3050},
-        {"extreme depth survives", false, "mod1 depth", INT32_MAX, &g_ModParams[1].depth,
-         21474836.47f, INT32_MAX},
         {"stored -114 reads as -1.14", true, "mod2 vert", -114, &g_ModParams[2].vert, -1.14f, -114},
-        {"sentinel -9999 reads as missing", true, "mod1 horz", -9999, &g_ModParams[1].horz, 0, 0},
-        {"-9998 is a value", true, "mod1 horz", -9998, &g_ModParams[1].horz, -99.98f, -9998},
+        {"-9999 reads as missing", true, "mod1 horz", -9999, &g_ModParams[1].horz, 0, 0},
         {"mod1 speed missing reads 67", true, "mod1 speed", kNone, &g_ModParams[1].speed, 0.67f,
          67},
-        {"speed -9999 is no sentinel, clamps up", true, "mod3 speed", -9999, &g_ModParams[3].speed,
+        {"speed -9999 is no marker, clamps up", true, "mod3 speed", -9999, &g_ModParams[3].speed,
          0.0625f, 6},
-        {"speed 1000 is the top", true, "mod3 speed", 1000, &g_ModParams[3].speed, 10.0f, 1000},
         {"speed 5000 clamps down", true, "mod3 speed", 5000, &g_ModParams[3].speed, 10.0f, 1000},
         {"active -1 disables", true, "mod2 active", -1, nullptr, 0, 0},
         {"active 7 enables", true, "mod2 active", 7, nullptr, 1, 1},
         {"cycle time -5 becomes 23", false, "cycle time", -5, nullptr, 23, 23},
         {"cycle time 0 stays 0", false, "cycle time", 0, nullptr, 0, 0},
     };
-    RegSelectKey(NULL, PRODUCT);
+    RegSelectKey(NULL, g_szProductKey);
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
-        DeleteTree(HKEY_CURRENT_USER, PRODUCT); // each row stores a value, which makes it again
+        DeleteTree(HKEY_CURRENT_USER, g_szProductKey);
         if (row.depthStored)
         {
-            SetDword(HKEY_CURRENT_USER, PRODUCT, "mod1 depth", 2100);
+            SetDword(HKEY_CURRENT_USER, g_szProductKey, "mod1 depth", 2100);
         }
         if (row.stored != kNone)
         {
-            SetDword(HKEY_CURRENT_USER, PRODUCT, row.name, (DWORD)row.stored);
+            SetDword(HKEY_CURRENT_USER, g_szProductKey, row.name, (DWORD)row.stored);
         }
         LoadModuleParams();
         if (row.field)
         {
             EXPECT_FLOAT_EQ(row.loaded, *row.field);
         }
-        EXPECT_EQ((DWORD)row.saved, ReadDword(HKEY_CURRENT_USER, PRODUCT, row.name, MISSING));
-        EXPECT_EQ(25u, ValueCount());
+        EXPECT_EQ((DWORD)row.saved,
+                  ReadDword(HKEY_CURRENT_USER, g_szProductKey, row.name, kMissing));
+        EXPECT_EQ(25u, ValueCount(HKEY_CURRENT_USER, g_szProductKey));
     }
 }
 
-TEST(ModuleParams, StoredFormSavesBackUnchangedAndSaturates)
+TEST(RegistryStore, ReadsCreateNothingAndWritesRecordTheClass)
 {
-    // Each load writes its values back: what was read must be what is written,
-    // or the stored view would creep with every start.
-    int failures = 0;
-    for (int32_t n = -300000; n <= 300000 && failures < 5; ++n)
-    {
-        const float value = FloatFromHundredths(n);
-        if (StoredFromParam(value) != n)
-        {
-            ADD_FAILURE() << n << " saves back as " << StoredFromParam(value);
-            ++failures;
-        }
-        EXPECT_NEAR(value, n / 100.0, fabs(n / 100.0) * 1e-6) << n;
-    }
-    for (int32_t n : {6, 7, 29, 67, 999, 1000})
-    {
-        EXPECT_EQ(n, StoredFromParam(SpeedFromStored(n))) << n;
-    }
-    const float values[] = {0.675f, -0.015f, 1e10f, -1e10f, INFINITY, NAN};
-    const int32_t stored[] = {67, -1, INT32_MAX, INT32_MIN, INT32_MAX, 0};
-    for (int i = 0; i < 6; ++i)
-    {
-        EXPECT_EQ(stored[i], StoredFromParam(values[i])) << values[i];
-    }
+    HWND button = CreateWindowExA(0, "Button", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+    DeleteTree(HKEY_CURRENT_USER, kScratch);
+    RegSelectKey(button, kScratch);
+    EXPECT_EQ(9, RegReadValue("v", 9));
+    char text[8] = {};
+    RegReadUserString("s", text, sizeof(text), "none");
+    EXPECT_EQ(kMissing, ValueCount(HKEY_CURRENT_USER, kScratch)) << "a read created the key";
+
+    RegSelectKey(NULL, kScratch); // no window: the class of the last selection stays
+    EXPECT_TRUE(RegWriteValue("v", 5));
+    EXPECT_STRCASEEQ("Button", KeyClass(kScratch).c_str());
+
+    // More than four bytes is not a number of the store's.
+    SetString(HKEY_CURRENT_USER, kScratch, "s", "1234");
+    EXPECT_EQ(9, RegReadValue("s", 9));
+    EXPECT_EQ(5, RegReadValue("v", 9));
+    DeleteTree(HKEY_CURRENT_USER, kScratch);
+
+    const char http[] = "HTTP\\shell\\open\\command";
+    DeleteTree(HKEY_CLASSES_ROOT, http);
+    RegSelectKey(NULL, http);
+    RegReadClassesString("", text, sizeof(text), "dummy");
+    EXPECT_STREQ("dummy", text);
+    EXPECT_EQ(kMissing, ValueCount(HKEY_CLASSES_ROOT, http)) << "a read created the key";
+    DestroyWindow(button);
 }
 
 TEST(RegistryStore, RefusedPathSelectsNothing)
@@ -123,36 +135,24 @@ TEST(RegistryStore, RefusedPathSelectsNothing)
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
-        DeleteTree(HKEY_CURRENT_USER, PRODUCT);
-        SetDword(HKEY_CURRENT_USER, PRODUCT, "v", 5);
-        RegSelectKey(NULL, PRODUCT);
+        DeleteTree(HKEY_CURRENT_USER, kScratch);
+        SetDword(HKEY_CURRENT_USER, kScratch, "v", 5);
+        RegSelectKey(NULL, kScratch);
         RegSelectKey(NULL, row.path.c_str());
-        if (row.selected)
-        {
-            EXPECT_TRUE(RegWriteValue("w", 3));
-            EXPECT_EQ(3, RegReadValue("w", 9));
-            DeleteTree(HKEY_CURRENT_USER, row.path.c_str());
-            continue;
-        }
-        // Nothing is read or written anywhere: not in the key selected
-        // before, not in the hive's root.
-        EXPECT_EQ(9, RegReadValue("v", 9));
-        EXPECT_FALSE(RegWriteValue("w", 3));
-        char text[16];
-        memset(text, 0xCC, sizeof(text));
-        RegReadMachineString("w", text, 8, "none");
-        EXPECT_STREQ("none", text);
-        EXPECT_FALSE(RegWriteMachineString("w", "x"));
-        EXPECT_EQ(1u, ValueCount());
+        EXPECT_EQ(row.selected, RegWriteValue("w", 3));
+        EXPECT_EQ(row.selected ? 3 : 9, RegReadValue("w", 9));
+        // Nothing is touched elsewhere: not the key selected before, not the root.
+        EXPECT_EQ(1u, ValueCount(HKEY_CURRENT_USER, kScratch));
         EXPECT_EQ(9u, ReadDword(HKEY_CURRENT_USER, NULL, "w", 9));
+        DeleteTree(HKEY_CURRENT_USER, row.path.c_str());
     }
+    DeleteTree(HKEY_CURRENT_USER, kScratch);
 }
 
-// Machine-string reads into a buffer pre-filled with 0xCC beyond the size given: always
+// String reads into a buffer pre-filled with 0xCC beyond the size given: always
 // terminated, never past the size, and the default rather than a cut-short text.
-TEST(RegistryStore, MachineStringReadsEndInsideTheBuffer)
+TEST(RegistryStore, StringReadsEndInsideTheBuffer)
 {
-    const char path[] = "Software\\Quenwick\\SolmirStoreTest";
     const struct
     {
         const char* what;
@@ -170,13 +170,13 @@ TEST(RegistryStore, MachineStringReadsEndInsideTheBuffer)
         {"unterminated data filling the buffer", REG_BINARY, "abcdefgh", 8, "def", "def"},
         {"default longer than the buffer is cut", 0, "", 4, "default", "def"},
     };
-    RegSelectKey(NULL, path);
+    RegSelectKey(NULL, kScratch);
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
-        DeleteTree(HKEY_LOCAL_MACHINE, path);
+        DeleteTree(HKEY_LOCAL_MACHINE, kScratch);
         HKEY key = NULL;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, 0,
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kScratch, 0, NULL, 0,
                                                  KEY_SET_VALUE, NULL, &key, NULL));
         if (row.type != 0)
         {
@@ -194,5 +194,7 @@ TEST(RegistryStore, MachineStringReadsEndInsideTheBuffer)
             ASSERT_EQ(0xCC, (unsigned char)buffer[i]) << "overrun at " << i;
         }
     }
-    DeleteTree(HKEY_LOCAL_MACHINE, path);
+    DeleteTree(HKEY_LOCAL_MACHINE, kScratch);
 }
+
+} // namespace

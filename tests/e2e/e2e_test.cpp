@@ -1,0 +1,248 @@
+// Solmir.scr as the user meets it: started with a command line, driven with
+// real keys and the mouse, checked by its exit code, the registry, its
+// windows and the screen. Each row is one case (see driver.h).
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+
+void RunCases(std::initializer_list<Case> cases)
+{
+    for (const Case& c : cases)
+    {
+        RunCase(c);
+    }
+}
+
+const std::string kEnds[] = {"; move:-150,0", "; click:1"}; // dismissing the saver; OK
+
+// The view keys act alike in the full-screen saver and in the settings preview.
+TEST(ViewKeys, StepTheViewInTheSaverAndInTheSettingsPreview)
+{
+    const struct
+    {
+        const char* what;
+        const char* given;
+        const char* keys;
+        const char* sees;
+    } rows[] = {
+        {"near: zoom out, up and right by the fine steps, keypad twins too", "",
+         "PGUP; N9; UP; N8; RIGHT; N6", "mod1 depth=2159; mod1 vert=20; mod1 horz=20"},
+        {"near: zoom in, down and left", "", "PGDN; N3; DOWN; N2; LEFT; N4",
+         "mod1 depth=2040; mod1 vert=-20; mod1 horz=-20"},
+        {"far: a step of depth / 50", "mod1 depth=13900", "PGUP; N9; UP; N8; RIGHT; N6",
+         "mod1 depth=14300; mod1 vert=400; mod1 horz=400"},
+        {"far: zoom in, down and left", "mod1 depth=13900", "PGDN; N3; DOWN; N2; LEFT; N4",
+         "mod1 depth=13500; mod1 vert=-400; mod1 horz=-400"},
+        {"F3, F5 and F6 turn by 1.5 degrees, F9 speeds up", "", "F3; F5; F6; F9",
+         "mod1 xrot=150; mod1 yrot=4150; mod1 zrot=150; mod1 speed=80"},
+        {"F2, F4 and F7 turn back, F8 slows down", "", "F2; F4; F7; F8",
+         "mod1 xrot=-150; mod1 yrot=3850; mod1 zrot=-150; mod1 speed=55"},
+        {"the slowest speed is 0.0625", "mod1 depth=2100; mod1 speed=6", "F8; F9", "mod1 speed=18"},
+        {"the fastest speed is 10", "mod1 depth=2100; mod1 speed=990", "F9; F9; F8",
+         "mod1 speed=987"},
+        {"Home brings back the built-in view, speed too",
+         "mod1 depth=3000; mod1 horz=500; mod1 speed=500", "F3; HOME",
+         "mod1 depth=2100; mod1 horz=0; mod1 xrot=0; mod1 speed=67"},
+        {"Enter with modules I and III on shows III, which then takes the keys",
+         "mod1 depth=2100; mod2 active=0", "ENTER; PGDN", "mod1 depth=2100; mod3 depth=13700"},
+        {"Backspace from I goes round to III", "", "BACK; PGDN",
+         "mod1 depth=2100; mod3 depth=13700"},
+        {"Backspace with one module on keeps it", "mod1 depth=2100; mod2 active=0; mod3 active=0",
+         "BACK; PGDN", "mod1 depth=2070"},
+        {"a view steered to -99.99 is stored as -9998, not as the missing marker",
+         "mod1 depth=2100; mod1 horz=-9989", "LEFT", "mod1 horz=-9998"},
+    };
+    for (int mode = 0; mode < 2; ++mode)
+    {
+        for (const auto& row : rows)
+        {
+            std::string what = std::string(mode == 0 ? "saver: " : "settings: ") + row.what;
+            std::string does = row.keys + kEnds[mode];
+            RunCase({what.c_str(), row.given, mode == 0 ? "/s" : "", does.c_str(),
+                     mode == 0 ? 0 : 1, row.sees});
+        }
+    }
+}
+
+TEST(ViewKeys, QuitTheSaverButNotTheSettingsDialog)
+{
+    RunCases({
+        {"a key outside the table quits the saver", "", "/s", "A; PGDN", 0, "mod1 depth=2100"},
+        {"so does Shift", "", "/s", "SHIFT; PGDN", 0, "mod1 depth=2100"},
+        {"Esc quits the saver", "", "/s", "ESC; PGDN", 0, "mod1 depth=2100"},
+        {"Alt quits the saver", "", "/s", "ALT; PGDN", 0, "mod1 depth=2100"},
+        {"F10 quits the saver", "", "/s", "F10; PGDN", 0, "mod1 depth=2100"},
+        {"Enter with one module on quits the saver",
+         "mod1 depth=2100; mod2 active=0; mod3 active=0", "/s", "ENTER; PGDN", 0,
+         "mod1 depth=2100"},
+        {"Enter and Backspace with no module on change nothing and do not quit",
+         "mod1 depth=2100; mod1 active=0; mod2 active=0; mod3 active=0", "/s",
+         "ENTER; BACK; running; move:-150,0", 0, "mod1 depth=2100; mod1 active=0"},
+        {"a key outside the table does nothing in the settings preview", "", "", "A; PGDN; click:1",
+         1, "mod1 depth=2070"},
+        {"Enter in the settings preview does not quit with one module on",
+         "mod1 depth=2100; mod2 active=0; mod3 active=0", "", "ENTER; PGDN; click:1", 1,
+         "mod1 depth=2070"},
+        {"Esc closes the settings dialog and stores nothing", "", "", "PGDN; ESC", 1,
+         "mod1 depth=2100; values=25"},
+        {"Alt+F4 closes the settings dialog and stores nothing", "", "", "PGDN; ALT+F4", 1,
+         "mod1 depth=2100"},
+    });
+}
+
+TEST(ViewKeys, ControlMenuAndParameterDump)
+{
+    RunCases({
+        {"the Control Menu opens once, lets the cursor go after OK, and the saver runs on from "
+         "where the cursor is",
+         "cursor=1000,740", "/s",
+         "F1; F1; box:Control Menu; count:Control Menu=1; ENTER; gone; free; running; PGDN; "
+         "move:-150,0",
+         0, "mod1 depth=2070"},
+        {"Esc closes the Control Menu the same way", "cursor=1000,740", "/s",
+         "F1; box:Control Menu; ESC; gone; free; running; PGDN; move:-150,0", 0, "mod1 depth=2070"},
+        {"the Control Menu in the settings preview", "", "",
+         "F1; box:Control Menu; ENTER; gone; PGDN; click:1", 1, "mod1 depth=2070"},
+        {"F11 shows the live view", "", "/s",
+         "F11; box:Params=g_fDepth 21.000000; ENTER; gone; PGDN; move:-150,0", 0,
+         "mod1 depth=2070"},
+    });
+}
+
+TEST(Shell, CommandLineAndMouse)
+{
+    RunCases({
+        {"an unknown switch", "", "/x", "", -1, ""},
+        {"a preview window given after a colon", "", "/p:1234", "", -1, ""},
+        {"the password change outside the Windows 9x family", "", "/a 1234", "", -1, ""},
+        {"a second start leaves the first saver running", "", "/s", "second; PGDN; move:-150,0", 0,
+         "mod1 depth=2070"},
+        {"clicks and moves of 100 pixels in all do not close, 101 do", "", "/s",
+         "click; move:60,0; move:0,40; PGDN; move:0,1; PGDN", 0, "mod1 depth=2070"},
+        {"the settings dialog without a switch writes all 25 values", "", "", "ESC", 1,
+         "values=25"},
+        {"the settings dialog owned by the foreground window", "", "/c:1234", "ESC", 1,
+         "values=25"},
+        {"the preview is not closed by the mouse and hands help and menus to its parent",
+         "cursor=260,230", "/p", "move:150,100; click; running; help; menu; close", 0, ""},
+        {"the preview gives up on a parent that hangs", "", "/p", "hang; help; close", 0, ""},
+    });
+}
+
+// On the Windows 9x family, with the stand-in PASSWORD.CPL beside a copy of Solmir.
+TEST(Password, AskedBeforeTheSaverCloses)
+{
+    RunCases({
+        {"an accepted password closes the saver, which told the system it runs",
+         "win98; password=1; answer=1", "/s", "close", 0, "calls=1; during=1; frees=1; flag=0"},
+        {"a refused one keeps the window, stopped and without cursor; a close within 200 ms is "
+         "not asked again, a later one is; the first close alone saved",
+         "win98; password=1; answer=0", "/s",
+         "sendclose; sendclose; running; still:screen; hidden; wait:200; set:mod1 depth=1234; "
+         "set:answer=1; sendclose",
+         0, "calls=2; mod1 depth=1234"},
+        {"a 4-byte binary 1 asks like a DWORD", "win98; password=bin1; answer=1", "/s", "close", 0,
+         "calls=1"},
+        {"0 asks nothing and loads nothing", "win98; password=0; answer=1", "/s", "close", 0,
+         "loads=0"},
+        {"a value longer than 4 bytes asks nothing", "win98; password=long; answer=1", "/s",
+         "close", 0, "loads=0"},
+        {"the preview never asks", "win98; password=1; answer=1", "/p", "close", 0, "loads=0"},
+        {"a fault in the check clears the system's flag and exits with -1",
+         "win98; password=1; answer=2", "/s", "close", -1, "calls=1; flag=0"},
+        {"the password change runs on the 9x family", "win98", "/a 1234", "", 0, ""},
+    });
+}
+
+// A build whose clock makes every frame take as long as given.
+TEST(SlowMachine, NoticeAndRemoval)
+{
+    const std::string notice = "box:Oops, looks like there is a problem...=2.50 frames";
+    const std::string removed = notice + "; click:1047; box:Screen saver will be removed.; ENTER; "
+                                         "gone; click:1";
+    const std::string refused = notice + "; click:1047; box:Screen saver will not be removed.; "
+                                         "ENTER; gone; click:1";
+    const char kFolder[] = "install_dir=C:\\Program Files\\Quenwick\\Solmir";
+    const std::string slow = std::string("slow=400; ") + kFolder;
+    RunCases({
+        {"4 frames per second runs the animation", "slow=250", "/s", "PGDN; move:-150,0", 0,
+         "mod1 depth=2070"},
+        {"2.5 in the preview shows no notice", "slow=400", "/p",
+         "nobox:Oops, looks like there "
+         "is a problem...; close",
+         0, ""},
+        {"the first removal", slow.c_str(), "/s", removed.c_str(), 0, "runonce=HKLM/kill_saver"},
+        {"the next free name", (slow + "; kill_saver=other").c_str(), "/s", removed.c_str(), 0,
+         "runonce=HKLM/kill_saver1"},
+        {"the folder read where it may only be read", (slow + "; lock=machine product").c_str(),
+         "/s", removed.c_str(), 0, "runonce=HKLM/kill_saver"},
+        {"the user's own list when the machine's is closed",
+         (slow + "; lock=machine run-once").c_str(), "/s", removed.c_str(), 0,
+         "runonce=HKCU/kill_saver"},
+        {"both lists closed", (slow + "; lock=machine run-once; lock=user run-once").c_str(), "/s",
+         refused.c_str(), 0, "runonce=none"},
+        {"no folder", "slow=400", "/s", refused.c_str(), 0, "runonce=none"},
+        {"a folder too long", "slow=400; install_dir=long", "/s", refused.c_str(), 0,
+         "runonce=none"},
+        {"every name of the machine's list taken", (slow + "; taken").c_str(), "/s",
+         removed.c_str(), 0, "runonce=HKCU/kill_saver"},
+    });
+}
+
+TEST(SettingsDialog, StoresOnOkOnly)
+{
+    RunCases({
+        {"OK stores the boxes and the steered view", "", "", "click:1003; PGDN; F9; click:1", 1,
+         "mod2 active=0; mod1 depth=2070; mod1 speed=80"},
+        {"Cancel stores nothing", "", "", "click:1003; PGDN; click:2", 1,
+         "mod2 active=1; mod1 depth=2100"},
+        {"a disabled module's preview button shows it and leaves it disabled",
+         "mod1 depth=2100; mod2 active=0", "", "click:1025; PGDN; click:1", 1,
+         "mod2 active=0; mod2 depth=2070; mod1 depth=2100"},
+        {"the arrows stop at 9999", "cycle time=9998", "", "click:1034^; click:1034^; click:1", 1,
+         "cycle time=9999"},
+        {"and at 1", "cycle time=2", "", "click:1034v; click:1034v; click:1034^; click:1", 1,
+         "cycle time=2"},
+        {"a typed number is bounded when the box loses the focus", "", "",
+         "click:1035; END; BACK; BACK; type:12345; click:1024; click:1", 1, "cycle time=9999"},
+        {"0 typed becomes 1", "", "", "click:1035; END; BACK; BACK; type:0; click:1024; click:1", 1,
+         "cycle time=1"},
+        {"a stored 0 not touched stays 0", "cycle time=0", "", "click:1", 1, "cycle time=0"},
+        {"a stored interval not touched stays as it was", "cycle time=1234567890", "", "click:1", 1,
+         "cycle time=1234567890"},
+    });
+}
+
+TEST(SettingsDialog, PreviewAboutAndLinks)
+{
+    RunCases({
+        {"the preview turns, stands still under About, and goes with a minimized dialog", "", "/c",
+         "turning:frame; click:16; box:Solmir Screen Saver; still:frame; ESC; gone; "
+         "turning:frame; minimize; viewhidden; restore; turning:frame; click:2",
+         1, ""},
+        {"the preview follows its frame's new size", "", "/c",
+         "turning:frame; resize:1008=40,30,300,200; fits; click:2", 1, ""},
+        {"the web link starts the browser the system names", "http=\"$BROWSER\" -url \"%1\"", "",
+         "click:16; box:Solmir Screen Saver; click:1040; ESC; gone; click:2", 1,
+         "browser=-url http://www.quenwick.com/solmir"},
+        {"also when the user may only read its command, and %1 stands unquoted",
+         "http=$BROWSER %1; lock=http", "",
+         "click:16; box:Solmir Screen Saver; click:1040; ESC; gone; click:2", 1,
+         "browser=http://www.quenwick.com/solmir"},
+    });
+}
+
+TEST(Render, DamagedTexture)
+{
+    RunCases({
+        {"a damaged texture is reported, then the set-up", "broken", "/s",
+         "box:ERROR=Too many pixels read; ENTER; box:ERROR=Initialization Failed.; ENTER", 0, ""},
+    });
+}
+
+} // namespace

@@ -1,0 +1,218 @@
+// The GL context on a real window under Wine (larger than the screen, so
+// that a frame's drawing takes its time): the format it runs on, the
+// probe's verdict on a slow renderer, each module's scene read back, and the
+// frame loop that presents only clean frames.
+#include "engine/engine.h"
+#include "host/host.h"
+#include "render/render.h"
+#include "shell/shell.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace
+{
+
+const int kWidth = 2048, kHeight = 1536;
+const GLenum GL_SAMPLE_BUFFERS_ARB = 0x80A8;
+
+class GLContext : public ::testing::Test
+{
+  protected:
+    static void SetUpTestSuite()
+    {
+        g_hInstance = GetModuleHandleA(NULL);
+        WNDCLASSA wc = {};
+        wc.style = CS_OWNDC;
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpszClassName = "SolmirGLTest";
+        RegisterClassA(&wc);
+        s_hWnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0,
+                                 kWidth, kHeight, NULL, NULL, NULL, NULL);
+        ASSERT_TRUE(CreateGLContext(s_hWnd, 32));
+    }
+    static void TearDownTestSuite()
+    {
+        KillGLContext();
+        KillGLContext(); // safe twice
+        DestroyWindow(s_hWnd);
+    }
+    void SetUp() override
+    {
+        ResetRunFlags();
+        ResetSceneState();
+        BuildDefaultModuleParams(g_ModParams);
+    }
+    static HWND s_hWnd;
+};
+HWND GLContext::s_hWnd;
+
+// The share of the back buffer's pixels that are not black.
+int CountLit()
+{
+    std::vector<uint8_t> frame((size_t)kWidth * kHeight * 4, 0xAB);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    int lit = 0;
+    for (size_t i = 0; i < frame.size(); i += 4)
+    {
+        lit += frame[i] > 24 || frame[i + 1] > 24 || frame[i + 2] > 24;
+    }
+    return lit;
+}
+
+TEST_F(GLContext, RunsOnAFormatWithoutMultisampling)
+{
+    GLint sampleBuffers = -1;
+    glGetIntegerv(GL_SAMPLE_BUFFERS_ARB, &sampleBuffers);
+    EXPECT_EQ(0, sampleBuffers);
+}
+
+// A machine forty times slower than this one: its clock runs forty times as
+// fast. What the probe must time is the GL's work, which a driver does after
+// the calls have returned; a probe that does not wait for it finds every
+// renderer fast.
+DWORD WINAPI FortyTimesSlower()
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<DWORD>(now.QuadPart * 40000 / frequency.QuadPart);
+}
+
+TEST_F(GLContext, ProbeFindsASlowRendererSlow)
+{
+    // Once the renderer has compiled what the scene needs, a frame's calls
+    // return long before its pixels are drawn.
+    for (int i = 0; i < 2; ++i)
+    {
+        DrawModule1();
+        glFinish();
+    }
+    g_pfnTickCount = FortyTimesSlower;
+    ProbeFrameRate();
+    g_pfnTickCount = GetTickCount;
+    EXPECT_FALSE(g_bFrameRateOk) << g_fFrameRate << " frames per second";
+    EXPECT_LT(g_fFrameRate, 12.0f);
+    g_bFrameRateOk = true;
+    g_fFrameRate = PROBE_UNMEASURED_RATE;
+}
+
+// Replaces level 0 of a texture slot with one colour: opaque white, or clear
+// black, which the alpha test cuts away.
+void PaintTexture(int slot, uint8_t value)
+{
+    const std::vector<uint8_t> texels(2 * 2 * 4, value);
+    glBindTexture(GL_TEXTURE_2D, g_Textures[slot].glName);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glBindTexture(GL_TEXTURE_2D, g_Textures[TEX_CYLINDER].glName);
+}
+
+// Each scene in its built-in view, its texture white and the other clear,
+// fills part of the window and steps its animation; a pending GL error fails
+// the frame; inactive, it draws black and stands still.
+TEST_F(GLContext, ScenesDrawTheirObjectWithTheirTextureAndStep)
+{
+    const struct
+    {
+        int module;
+        bool (*draw)();
+        int slot; // the texture the scene draws with
+        float* state;
+        float step; // of that state in the first frame
+    } rows[] = {
+        {1, DrawModule1, TEX_RING, &g_fRingAngle, 0.675f},
+        {2, DrawModule2, TEX_CYLINDER, &g_fCylinderAngle, 0.3f},
+        {3, DrawModule3, TEX_RING, &g_fOrbitPhase[0], 0.0175f * 0.43f},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.module);
+        LoadViewFromModule(row.module);
+        PaintTexture(row.slot, 255);
+        PaintTexture(TEXTURE_SLOTS - 1 - row.slot, 0);
+        ASSERT_TRUE(row.draw());
+        const int lit = CountLit();
+        EXPECT_GT(lit, 500) << "the scene should fill part of the window";
+        EXPECT_LT(lit, kWidth * kHeight - 500) << "and leave part of it black";
+        EXPECT_FLOAT_EQ(row.step, *row.state);
+        glEnable(0xFFFF); // GL_INVALID_ENUM, left pending
+        EXPECT_FALSE(row.draw());
+        glGetError();
+
+        g_ModParams[row.module].active = false;
+        const float before = *row.state;
+        glClearColor(1.0f, 1.0f, 1.0f, 1.0f); // white, so that a scene that clears shows it
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        EXPECT_TRUE(row.draw());
+        EXPECT_EQ(0, CountLit());
+        EXPECT_EQ(before, *row.state);
+    }
+}
+
+DWORD g_dwTestNow = 100000;
+
+DWORD WINAPI TestTickCount()
+{
+    return g_dwTestNow;
+}
+
+void WINAPI TestSleep(DWORD ms)
+{
+    g_dwTestNow += ms;
+}
+
+// Red of the window's pixel on the screen, once GL has finished.
+int ScreenRed()
+{
+    glFinish();
+    Sleep(50);
+    HDC screen = GetDC(NULL);
+    COLORREF c = GetPixel(screen, 8, 8);
+    ReleaseDC(NULL, screen);
+    return GetRValue(c);
+}
+
+TEST_F(GLContext, FrameLoopPresentsOnlyCleanFramesWhileRunning)
+{
+    g_pfnTickCount = TestTickCount;
+    g_pfnSleep = TestSleep;
+    g_bSaverMode = g_bFullScreen = true;
+    g_nModule = 0; // the cleared frame: black
+    const struct
+    {
+        const char* what;
+        bool pendingError, stop, presented;
+    } rows[] = {
+        {"a clean frame is presented", false, false, true},
+        {"a frame with a GL error is not", true, false, false},
+        {"nothing is presented after a stop request", false, true, false},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        SwapBuffers(g_hDC);
+        ASSERT_EQ(255, ScreenRed()) << "the red frame did not reach the screen";
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        while (glGetError() != GL_NO_ERROR)
+        {
+        }
+        if (row.pendingError)
+        {
+            glEnable(0x7FFF); // not a capability: GL_INVALID_ENUM
+        }
+        g_bStopRequested = row.stop;
+        g_dwTestNow += FRAME_PERIOD_MS;
+        RenderFrame(s_hWnd);
+        g_bStopRequested = false;
+        EXPECT_EQ(row.presented ? 0 : 255, ScreenRed());
+    }
+    g_pfnTickCount = GetTickCount;
+    g_pfnSleep = Sleep;
+}
+
+} // namespace

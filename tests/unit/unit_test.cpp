@@ -1,0 +1,256 @@
+// Pure rules, as tables: the command line, mouse distance, the stored form of
+// the view, pacing, cycling, fades, key steps, the animation over weeks, the
+// probe's verdicts and the pixel-format choice.
+#include "engine/engine.h"
+#include "host/host.h"
+#include "render/render.h"
+#include "shell/shell.h"
+
+#include <gtest/gtest.h>
+
+#include <math.h>
+#include <vector>
+
+namespace
+{
+
+TEST(CommandLine, WholeLinesSelectTheRunMode)
+{
+    const struct
+    {
+        const char* line;
+        RunMode mode;
+        uint32_t window;
+    } rows[] = {
+        {"", RUN_SETTINGS, 0},
+        {"solmir.scr /C:1234", RUN_SETTINGS_OWNED, 0}, // the number is not read
+        {"solmir.scr -/- /S anything 123", RUN_SAVER, 0},
+        {"solmir.scr\x01\x1f\x20/s", RUN_SAVER, 0}, // any control byte separates
+        {"solmir.scr /p   1234", RUN_PREVIEW, 1234},
+        {"solmir.scr /L1234", RUN_PREVIEW, 1234},
+        {"solmir.scr /p 12ab", RUN_PREVIEW, 12},
+        {"solmir.scr /p:1234", RUN_PREVIEW, 0},          // only digits behind the spaces
+        {"solmir.scr /p 4294968530", RUN_PREVIEW, 1234}, // wraps at 32 bits
+        {"solmir.scr /a 1234", RUN_PASSWORD, 1234},
+        {"solmir.scr /x", RUN_INVALID, 0},
+        {"solmir.scr /\ts", RUN_INVALID, 0}, // a tab is no separator after the name
+        {"solmir.scr /\xd3", RUN_INVALID, 0},
+        {"\"C:\\Program Files\\My Saver\\solmir.scr\"/p 77", RUN_PREVIEW, 77},
+        {"\"C:\\a b\\solmir.scr /s", RUN_SETTINGS, 0}, // an unclosed quote takes the rest
+        {"C:\\Program Files\\solmir.scr /s", RUN_INVALID, 0},
+        {"C:\\\xc4\xd6\xdc\\\xe9t\xe9.scr /p 5", RUN_PREVIEW, 5}, // 0x80 and up are path
+    };
+    for (const auto& row : rows)
+    {
+        RunRequest request = ParseRunRequest(SkipSeparators(SkipProgramName(row.line)));
+        EXPECT_EQ(row.mode, request.mode) << row.line;
+        EXPECT_EQ(row.window, request.window) << row.line;
+    }
+}
+
+TEST(CursorDistance, AddsBothAxesWithoutWrapping)
+{
+    const LONG kMin = -2147483647 - 1, kMax = 2147483647;
+    const struct
+    {
+        POINT from, to;
+        uint32_t distance;
+    } rows[] = {
+        {{100, 100}, {40, 150}, 110},
+        {{kMin, 0}, {kMax, 0}, 0xFFFFFFFFu},
+        {{kMin, kMin}, {kMax, kMax}, 0xFFFFFFFFu},
+    };
+    for (const auto& row : rows)
+    {
+        EXPECT_EQ(row.distance, CursorDistance(row.from, row.to)) << row.distance;
+        EXPECT_EQ(row.distance, CursorDistance(row.to, row.from)) << row.distance;
+    }
+}
+
+TEST(StoredView, SavesBackWhatWasReadNeverTheMarkerAndSaturates)
+{
+    // Each load writes its values back: what was read must be what is written,
+    // or the stored view would creep with every start.
+    int failures = 0;
+    for (int32_t n = -300000; n <= 300000 && failures < 5; ++n)
+    {
+        const int32_t saved = n == MISSING_VALUE ? MISSING_VALUE + 1 : n;
+        if (StoredFromParam(FloatFromHundredths(n)) != saved)
+        {
+            ADD_FAILURE() << n << " saves back as " << StoredFromParam(FloatFromHundredths(n));
+            ++failures;
+        }
+    }
+    const struct
+    {
+        float value;
+        int32_t stored;
+    } rows[] = {
+        {0.675f, 67},       {-1.15f, -114},      {-0.015f, -1},         {-99.99f, -9998},
+        {1e10f, INT32_MAX}, {-1e10f, INT32_MIN}, {INFINITY, INT32_MAX}, {NAN, 0},
+    };
+    for (const auto& row : rows)
+    {
+        EXPECT_EQ(row.stored, StoredFromParam(row.value)) << row.value;
+    }
+}
+
+TEST(FrameLoop, PacesCyclesAndFades)
+{
+    EXPECT_EQ(20u, PaceDelay(100000, 100000 - 10));
+    EXPECT_EQ(0u, PaceDelay(100000, 100000 - 45));
+    EXPECT_EQ(20u, PaceDelay(100000, 100000 + 10)) << "a clock that stepped back";
+    EXPECT_EQ(0u, PaceDelay(100000, 100000 - 0x80000000u));
+    const struct
+    {
+        DWORD now, start;
+        int cycleTime;
+        bool passed;
+    } cycles[] = {
+        {23000, 0, 23, false},           {23001, 0, 23, true}, {1, 0, 0, true}, {5, 5, 0, false},
+        {23001, 0xFFFFFFFFu, 23, true},  // across the clock's wrap
+        {0x7FFFFFFF, 0, 5000000, false}, // saturates, never wraps
+    };
+    for (const auto& row : cycles)
+    {
+        EXPECT_EQ(row.passed, CycleTimePassed(row.now, row.start, row.cycleTime))
+            << row.now << " " << row.start << " " << row.cycleTime;
+    }
+    EXPECT_NEAR(0.999315f, FadeOutLevel(FADE_STEP), 1e-6);
+    EXPECT_GT(FadeOutLevel(60 * FADE_STEP), 0.0f) << "the 60th fade-out frame is not yet black";
+    EXPECT_LT(FadeOutLevel(61 * FADE_STEP), 0.0f) << "the 61st passes black";
+    EXPECT_NEAR(0.000685f, FadeInLevel(FADE_STEP), 1e-6);
+    EXPECT_LT(FadeInLevel(59 * FADE_STEP), 1.0f);
+    EXPECT_GE(FadeInLevel(60 * FADE_STEP), 1.0f - 1e-6f);
+}
+
+TEST(ViewKeys, StepsFollowTheDepth)
+{
+    const struct
+    {
+        float depth, zoom, pan;
+    } rows[] = {
+        {21, 0.3f, 0.1f},     {49.9f, 0.3f, 0.1f}, {50, 1, 1},        {99.9f, 1, 1},
+        {139, 2, 2},          {260, 5, 5},         {-60, 0.3f, 0.1f}, {1e20f, 42949672, 42949672},
+        {-1e20f, 0.3f, 0.1f},
+    };
+    for (const auto& row : rows)
+    {
+        EXPECT_EQ(row.zoom, ZoomStep(row.depth)) << row.depth;
+        EXPECT_EQ(row.pan, PanStep(row.depth)) << row.depth;
+    }
+}
+
+// Savers run for days: two weeks of frames at the paced rate must step the
+// ring, the cylinder and module 3's rings as the first frame did.
+TEST(Scenes, StepTheSameAfterWeeksOfFrames)
+{
+    const int kFrames = 14 * 24 * 3600 * 33;
+    for (float speed : {0.0625f, 0.675f, 10.0f})
+    {
+        float spin = 0.0f, orbitSpin = 0.0f, phase = 0.0f;
+        int worst = -1;
+        for (int frame = 0; frame < kFrames && worst < 0; ++frame)
+        {
+            const float nextSpin = StepSpinAngle(spin, speed);
+            const float nextOrbit = StepOrbitSpin(orbitSpin, speed, 0.64f);
+            const float nextPhase = StepOrbitPhase(phase, speed);
+            // The steps as the screen shows them: the ring turns a third of its spin.
+            const float turn = remainderf(nextSpin - spin, 1080.0f) / 3.0f;
+            const float orbitTurn = remainderf(nextOrbit - orbitSpin, 360.0f);
+            const float advance = remainderf(nextPhase - phase, 6.283185f);
+            if (fabsf(turn - speed / 3.0f) > 1e-3f * speed ||
+                fabsf(orbitTurn - speed * 0.64f) > 1e-3f * speed ||
+                fabsf(advance - 0.0175f * speed) > 1e-3f * speed)
+            {
+                worst = frame;
+            }
+            spin = nextSpin, orbitSpin = nextOrbit, phase = nextPhase;
+        }
+        EXPECT_EQ(-1, worst) << "speed " << speed << ": the step changed at frame " << worst;
+    }
+}
+
+TEST(FrameRateProbe, Verdicts)
+{
+    const struct
+    {
+        DWORD firstMs, restMs;
+        bool more, ok;
+        float rate;
+        bool noticeInSaver;
+    } rows[] = {
+        {40, 0, false, true, 33.0f, false},          {50, 0, false, true, 33.0f, false},
+        {60, 200, true, true, 5000.0f / 261, false}, {100, 400, true, false, 5000.0f / 501, false},
+        {250, 0, false, false, 4.0f, false},         {334, 0, false, false, 1000.0f / 334, true},
+        {400, 0, false, false, 2.5f, true},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.firstMs);
+        EXPECT_EQ(row.more, ProbeNeedsMoreFrames(row.firstMs));
+        FrameRateVerdict verdict = JudgeFrameRate(row.firstMs, row.restMs);
+        EXPECT_EQ(row.ok, verdict.ok);
+        EXPECT_FLOAT_EQ(row.rate, verdict.rate);
+        EXPECT_EQ(row.noticeInSaver, FrameRateNoticeDue(verdict.ok, true, verdict.rate));
+        EXPECT_FALSE(FrameRateNoticeDue(verdict.ok, false, verdict.rate)) << "only full screen";
+    }
+}
+
+TEST(PixelFormat, ScoresAndTakesTheCheapestOfTheBest)
+{
+    const DWORD window = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    const DWORD twice = window | PFD_DOUBLEBUFFER;
+    const struct
+    {
+        const char* what;
+        BYTE colorBits;
+        DWORD flags;
+        BYTE pixelType, depthBits;
+        unsigned score;
+    } scores[] = {
+        {"depth 16, double", 32, twice, PFD_TYPE_RGBA, 16, 1138},
+        {"depth 16, single", 32, window, PFD_TYPE_RGBA, 16, 1137},
+        {"depth 24, double", 32, twice, PFD_TYPE_RGBA, 24, 1130},
+        {"depth 32, single", 32, window, PFD_TYPE_RGBA, 32, 1121},
+        {"depth 9, double", 32, twice, PFD_TYPE_RGBA, 9, 1026},
+        {"depth 8 is too little", 32, twice, PFD_TYPE_RGBA, 8, 0},
+        {"24-bit colour never qualifies", 24, twice, PFD_TYPE_RGBA, 16, 0},
+        {"generic accelerated is still generic", 32,
+         twice | PFD_GENERIC_FORMAT | PFD_GENERIC_ACCELERATED, PFD_TYPE_RGBA, 24, 0},
+        {"no OpenGL", 32, PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER, PFD_TYPE_RGBA, 24, 0},
+        {"bitmap only", 32, PFD_DRAW_TO_BITMAP | PFD_SUPPORT_OPENGL, PFD_TYPE_RGBA, 24, 0},
+        {"colour index", 32, twice, PFD_TYPE_COLORINDEX, 24, 0},
+    };
+    for (const auto& row : scores)
+    {
+        PIXELFORMATDESCRIPTOR pfd = {};
+        pfd.cColorBits = row.colorBits;
+        pfd.dwFlags = row.flags;
+        pfd.iPixelType = row.pixelType;
+        pfd.cDepthBits = row.depthBits;
+        EXPECT_EQ(row.score, ScorePixelFormat(pfd, 32)) << row.what;
+    }
+    const struct
+    {
+        const char* what;
+        std::vector<PixelFormatChoice> formats; // number, score, extra bits, samples
+        int chosen;
+    } picks[] = {
+        {"the best score wins", {{1, 1130, 0, 0}, {2, 1138, 8, 4}, {3, 1122, 0, 0}}, 2},
+        {"a multisampled format loses a tie",
+         {{1, 1138, 0, 4}, {2, 1138, 0, 0}, {3, 1138, 0, 4}},
+         2},
+        {"fewer extra bits win a tie", {{1, 1138, 8, -1}, {2, 1138, 0, -1}, {3, 1138, 0, -1}}, 2},
+        {"then the lowest number", {{4, 1138, 0, -1}, {2, 1138, 0, -1}}, 2},
+        {"no samples before fewer extra bits", {{1, 1138, 0, 2}, {2, 1138, 8, 0}}, 2},
+        {"nothing usable", {{1, 0, 0, 0}}, 0},
+    };
+    for (const auto& row : picks)
+    {
+        EXPECT_EQ(row.chosen, PickPixelFormat(row.formats.data(), (int)row.formats.size()))
+            << row.what;
+    }
+}
+
+} // namespace
