@@ -26,6 +26,8 @@ const std::string kInstalledScr = Expand("%SystemRoot%\\system32\\Solmir.scr");
 const std::string kVendorDir = Expand("%ProgramFiles%\\Quenwick");
 const std::string kInstallDir = kVendorDir + "\\Solmir";
 const std::string kUninstaller = kInstallDir + "\\uninstal.exe";
+// What the saver schedules, and so how Windows starts the uninstaller at log-on.
+const std::string kScheduledRemoval = "\"" + kUninstaller + "\"";
 const char kOtherSaver[] = "C:\\windows\\system32\\Other.scr";
 const DWORD kTimeoutMs = 30000;
 const DWORD kSettingsMarker = 42; // "cycle time" the user chose before installing
@@ -36,8 +38,9 @@ enum Outcome
     REMOVED
 };
 
-// Run-once entries waiting for the next log-on: ours from presses of "Remove Solmir", and
-// another program's under a name like ours.
+// Run-once entries waiting for the next log-on: ours from presses of "Remove Solmir" (written
+// without quotes by older savers, and to the user's list when the machine's was closed to the
+// saver), and other programs' under names like ours.
 const struct
 {
     const char* name;
@@ -46,9 +49,17 @@ const struct
     std::string command;
     Outcome outcome;
 } kRunOnceEntries[] = {
-    {"ours goes", HKEY_LOCAL_MACHINE, "kill_saver", kUninstaller, REMOVED},
+    {"ours goes", HKEY_LOCAL_MACHINE, "kill_saver", kScheduledRemoval, REMOVED},
     {"another program's stays", HKEY_LOCAL_MACHINE, "kill_saver1", "C:\\cleanup.exe", KEPT},
-    {"a second of ours goes", HKEY_LOCAL_MACHINE, "kill_saver2", kUninstaller, REMOVED},
+    {"ours without quotes goes", HKEY_LOCAL_MACHINE, "kill_saver2", kUninstaller, REMOVED},
+    {"ours in the user's list goes", HKEY_CURRENT_USER, "kill_saver", kScheduledRemoval, REMOVED},
+    {"ours in the user's list without quotes goes", HKEY_CURRENT_USER, "kill_saver1", kUninstaller,
+     REMOVED},
+    {"ours in other letters' case goes", HKEY_CURRENT_USER, "kill_saver2",
+     "\"" + Expand("%ProgramFiles%\\QUENWICK\\SOLMIR\\UNINSTAL.EXE") + "\"", REMOVED},
+    {"another program's in the user's list stays", HKEY_CURRENT_USER, "kill_saver3",
+     "\"C:\\cleanup.exe\"", KEPT},
+    {"one of another name stays", HKEY_CURRENT_USER, "cleanup", kScheduledRemoval, KEPT},
 };
 
 struct Reply
@@ -288,7 +299,7 @@ TEST(Installer, InstallPlacesSolmirAndMakesItCurrentOnlyWhenAsked)
 // Several presses of "Remove Solmir" start several uninstallers at the same log-on.
 void StartSecondUninstaller()
 {
-    EXPECT_EQ(0u, RunToEnd("\"" + kUninstaller + "\"")) << "the second uninstaller did not leave";
+    EXPECT_EQ(0u, RunToEnd(kScheduledRemoval)) << "the second uninstaller did not leave";
     ExpectInstalled();
 }
 
@@ -330,7 +341,7 @@ TEST(Installer, RemovalAsksUnlessSilentAndKeepsTheSettingsUnlessTold)
         SCOPED_TRACE(row.name);
         ASSERT_NO_FATAL_FAILURE(ResetMachine());
         ASSERT_EQ(0u, RunToEnd(Install(row.install)));
-        ASSERT_EQ(0u, RunToEnd("\"" + kUninstaller + "\"" + row.options, row.replies));
+        ASSERT_EQ(0u, RunToEnd(kScheduledRemoval + row.options, row.replies));
         row.pfnExpectProduct();
         EXPECT_EQ(row.saverAfter, CurrentSaver());
         EXPECT_EQ(row.settings == KEPT, HasKey(HKEY_CURRENT_USER, kProductKey));
