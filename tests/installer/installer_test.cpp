@@ -16,6 +16,8 @@ std::string Expand(const char* path)
     return buffer;
 }
 
+const HKEY kMachine = HKEY_LOCAL_MACHINE;
+const HKEY kUser = HKEY_CURRENT_USER;
 const char kProductKey[] = "Software\\Quenwick\\Solmir";
 const char kVendorKey[] = "Software\\Quenwick";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Solmir";
@@ -28,6 +30,8 @@ const std::string kInstallDir = kVendorDir + "\\Solmir";
 const std::string kUninstaller = kInstallDir + "\\uninstal.exe";
 // What the saver schedules, and so how Windows starts the uninstaller at log-on.
 const std::string kScheduledRemoval = "\"" + kUninstaller + "\"";
+const std::string kUpperCaseRemoval =
+    "\"" + Expand("%ProgramFiles%\\QUENWICK\\SOLMIR\\UNINSTAL.EXE") + "\"";
 const char kOtherSaver[] = "C:\\windows\\system32\\Other.scr";
 const DWORD kTimeoutMs = 30000;
 const DWORD kSettingsMarker = 42; // "cycle time" the user chose before installing
@@ -49,17 +53,14 @@ const struct
     std::string command;
     Outcome outcome;
 } kRunOnceEntries[] = {
-    {"ours goes", HKEY_LOCAL_MACHINE, "kill_saver", kScheduledRemoval, REMOVED},
-    {"another program's stays", HKEY_LOCAL_MACHINE, "kill_saver1", "C:\\cleanup.exe", KEPT},
-    {"ours without quotes goes", HKEY_LOCAL_MACHINE, "kill_saver2", kUninstaller, REMOVED},
-    {"ours in the user's list goes", HKEY_CURRENT_USER, "kill_saver", kScheduledRemoval, REMOVED},
-    {"ours in the user's list without quotes goes", HKEY_CURRENT_USER, "kill_saver1", kUninstaller,
-     REMOVED},
-    {"ours in other letters' case goes", HKEY_CURRENT_USER, "kill_saver2",
-     "\"" + Expand("%ProgramFiles%\\QUENWICK\\SOLMIR\\UNINSTAL.EXE") + "\"", REMOVED},
-    {"another program's in the user's list stays", HKEY_CURRENT_USER, "kill_saver3",
-     "\"C:\\cleanup.exe\"", KEPT},
-    {"one of another name stays", HKEY_CURRENT_USER, "cleanup", kScheduledRemoval, KEPT},
+    {"ours goes", kMachine, "kill_saver", kScheduledRemoval, REMOVED},
+    {"another program's stays", kMachine, "kill_saver1", "C:\\cleanup.exe", KEPT},
+    {"ours without quotes goes", kMachine, "kill_saver2", kUninstaller, REMOVED},
+    {"ours in the user's list goes", kUser, "kill_saver", kScheduledRemoval, REMOVED},
+    {"ours in the user's list without quotes goes", kUser, "kill_saver1", kUninstaller, REMOVED},
+    {"ours in other letter case goes", kUser, "kill_saver2", kUpperCaseRemoval, REMOVED},
+    {"another program's in the user's list stays", kUser, "kill_saver3", "\"C:\\x.exe\"", KEPT},
+    {"one of another name stays", kUser, "cleanup", kScheduledRemoval, KEPT},
 };
 
 struct Reply
@@ -193,8 +194,8 @@ std::string Text(HKEY root, const char* path, const char* name)
 // The screen saver setting, e.g. "C:\windows\system32\Other.scr, on".
 std::string CurrentSaver()
 {
-    return Text(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE") +
-           (Text(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive") == "1" ? ", on" : ", off");
+    return Text(kUser, kDesktopKey, "SCRNSAVE.EXE") +
+           (Text(kUser, kDesktopKey, "ScreenSaveActive") == "1" ? ", on" : ", off");
 }
 const std::string kSolmirOn = kInstalledScr + ", on";
 const std::string kOtherOn = std::string(kOtherSaver) + ", on";
@@ -208,19 +209,16 @@ void ResetMachine()
     RemoveFolder(kInstallDir + "\\");
     RemoveDirectoryA(kVendorDir.c_str());
     ASSERT_FALSE(FileExists(kInstalledScr));
-    for (const char* path : {kVendorKey, kUninstallKey, kRunOnceKey})
-    {
-        DeleteTree(HKEY_LOCAL_MACHINE, path);
-    }
-    DeleteTree(HKEY_CURRENT_USER, kRunOnceKey);
+    DeleteTree(kMachine, kVendorKey);
+    DeleteTree(kMachine, kUninstallKey);
     for (const auto& entry : kRunOnceEntries)
     {
         SetString(entry.hive, kRunOnceKey, entry.value, entry.command.c_str());
     }
-    DeleteTree(HKEY_CURRENT_USER, kVendorKey);
-    SetDword(HKEY_CURRENT_USER, kProductKey, "cycle time", kSettingsMarker);
-    SetString(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE", kOtherSaver);
-    SetString(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive", "1");
+    DeleteTree(kUser, kVendorKey);
+    SetDword(kUser, kProductKey, "cycle time", kSettingsMarker);
+    SetString(kUser, kDesktopKey, "SCRNSAVE.EXE", kOtherSaver);
+    SetString(kUser, kDesktopKey, "ScreenSaveActive", "1");
 }
 
 void ExpectInstalled()
@@ -232,20 +230,20 @@ void ExpectInstalled()
     ASSERT_TRUE(ReadFileBytes(kInstalledScr, &scr));
     ASSERT_TRUE(ReadFileBytes(kUninstaller, &uninstaller));
     EXPECT_TRUE(built == scr) << "the installed saver differs from the built one";
-    EXPECT_EQ(kInstallDir, Text(HKEY_LOCAL_MACHINE, kProductKey, "install_dir"));
-    EXPECT_FALSE(HasKey(HKEY_LOCAL_MACHINE, kProductKey, KEY_WOW64_32KEY));
-    EXPECT_FALSE(HasKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY));
+    EXPECT_EQ(kInstallDir, Text(kMachine, kProductKey, "install_dir"));
+    EXPECT_FALSE(HasKey(kMachine, kProductKey, KEY_WOW64_32KEY));
+    EXPECT_FALSE(HasKey(kMachine, kUninstallKey, KEY_WOW64_32KEY));
     // The Add/Remove Programs entry.
-    auto arp = [](const char* name) { return Text(HKEY_LOCAL_MACHINE, kUninstallKey, name); };
+    auto arp = [](const char* name) { return Text(kMachine, kUninstallKey, name); };
     EXPECT_EQ("Quenwick Software Solmir", arp("DisplayName"));
     EXPECT_EQ(kInstalledScr + ",0", arp("DisplayIcon"));
     EXPECT_EQ(kInstallDir, arp("InstallLocation"));
     EXPECT_EQ("\"" + kUninstaller + "\"", arp("UninstallString"));
     EXPECT_EQ("\"" + kUninstaller + "\" /S", arp("QuietUninstallString"));
-    EXPECT_EQ(1u, ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify", 0));
-    EXPECT_EQ(1u, ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair", 0));
+    EXPECT_EQ(1u, ReadDword(kMachine, kUninstallKey, "NoModify", 0));
+    EXPECT_EQ(1u, ReadDword(kMachine, kUninstallKey, "NoRepair", 0));
     const double kb = (scr.size() + uninstaller.size()) / 1024.0;
-    EXPECT_NEAR(kb, ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", 0), 2.0);
+    EXPECT_NEAR(kb, ReadDword(kMachine, kUninstallKey, "EstimatedSize", 0), 2.0);
 }
 
 // Nothing of the product is left; the installer wrote nothing to the 32-bit view.
@@ -253,8 +251,8 @@ void ExpectRemoved()
 {
     EXPECT_FALSE(FileExists(kInstalledScr));
     EXPECT_FALSE(FileExists(kVendorDir)) << "the Quenwick folder";
-    EXPECT_FALSE(HasKey(HKEY_LOCAL_MACHINE, kVendorKey));
-    EXPECT_FALSE(HasKey(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(HasKey(kMachine, kVendorKey));
+    EXPECT_FALSE(HasKey(kMachine, kUninstallKey));
     for (const auto& entry : kRunOnceEntries)
     {
         std::string command;
@@ -290,7 +288,7 @@ TEST(Installer, InstallPlacesSolmirAndMakesItCurrentOnlyWhenAsked)
         ASSERT_EQ(0u, RunToEnd(Install(row.options), row.replies));
         ExpectInstalled();
         EXPECT_EQ(row.saverAfter, CurrentSaver());
-        EXPECT_EQ(kSettingsMarker, ReadDword(HKEY_CURRENT_USER, kProductKey, "cycle time", 0));
+        EXPECT_EQ(kSettingsMarker, ReadDword(kUser, kProductKey, "cycle time", 0));
     }
     // The saver starts from its installed place: a switch it does not know ends it with -1.
     EXPECT_EQ(static_cast<DWORD>(-1), RunToEnd("\"" + kInstalledScr + "\" /x"));
@@ -344,8 +342,8 @@ TEST(Installer, RemovalAsksUnlessSilentAndKeepsTheSettingsUnlessTold)
         ASSERT_EQ(0u, RunToEnd(kScheduledRemoval + row.options, row.replies));
         row.pfnExpectProduct();
         EXPECT_EQ(row.saverAfter, CurrentSaver());
-        EXPECT_EQ(row.settings == KEPT, HasKey(HKEY_CURRENT_USER, kProductKey));
-        EXPECT_EQ(row.settings == KEPT, HasKey(HKEY_CURRENT_USER, kVendorKey));
+        EXPECT_EQ(row.settings == KEPT, HasKey(kUser, kProductKey));
+        EXPECT_EQ(row.settings == KEPT, HasKey(kUser, kVendorKey));
     }
 }
 
