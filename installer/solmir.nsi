@@ -13,7 +13,8 @@
 ; Uninstaller command line
 ;   (none)                  interactive: asks to confirm the removal, then whether the user's
 ;                           settings go too (default No). This is how the saver's run-once
-;                           entry starts it: <install_dir>\uninstal.exe, no quotes, no arguments.
+;                           entry starts it: "<install_dir>\uninstal.exe", quoted (older savers
+;                           wrote it without quotes), no arguments.
 ;   /S                      silent: removes the product, keeps the user's settings
 ;   /S /REMOVESETTINGS      silent, and removes the user's settings too
 ;
@@ -21,10 +22,15 @@
 ;   <System32>\Solmir.scr                                  the saver, where Windows looks for savers
 ;   $PROGRAMFILES64\Quenwick\Solmir\uninstal.exe           the uninstaller
 ;   HKLM\Software\Quenwick\Solmir  "install_dir"           the folder of the uninstaller; the saver
-;                                                          schedules <install_dir>\uninstal.exe
+;                                                          schedules "<install_dir>\uninstal.exe"
 ;   HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Solmir   Add/Remove Programs entry
 ;   HKCU\Control Panel\Desktop "SCRNSAVE.EXE", "ScreenSaveActive"     when Solmir is made current
-; The user's own settings (HKCU\Software\Quenwick\Solmir) are written by the saver, not here.
+;
+; What the saver writes, and the uninstaller removes too
+;   HKCU\Software\Quenwick\Solmir                          the user's settings, only when asked
+;   Software\Microsoft\Windows\CurrentVersion\RunOnce      "kill_saver", "kill_saver1", ...: the
+;     in HKLM, or in HKCU when HKLM is closed to the user   removals still waiting, when their
+;                                                          command starts this uninstaller
 
 Target amd64-unicode
 ManifestDPIAware true
@@ -270,24 +276,35 @@ FunctionEnd
 
 ; Each press of "Remove Solmir" in the saver's notice adds a run-once entry with the same
 ; command. Windows runs them all at the next log-on; once this uninstaller is gone the
-; others would fail with an error, so the ones still waiting are dropped here.
-Function un.DeleteScheduledRemovals
+; others would fail with an error, so the ones still waiting are dropped here. The saver
+; writes to the user's own list when the machine's is closed to it, and older savers wrote
+; the command without quotes, so both lists and both forms are looked at. Another program's
+; entry may share the name; it is only ours when its command starts this uninstaller.
+; EnumRegValue takes its root only as a constant, hence a macro rather than a function.
+!macro DeleteScheduledRemovalsIn ROOT
     StrCpy $0 0
     ${Do}
-        EnumRegValue $1 HKLM "${RUNONCE_KEY}" $0
+        EnumRegValue $1 ${ROOT} "${RUNONCE_KEY}" $0
         ${If} $1 == ""
             ${Break}
         ${EndIf}
         StrCpy $2 $1 10 ; length of "kill_saver"
-        ReadRegStr $3 HKLM "${RUNONCE_KEY}" $1
+        ReadRegStr $3 ${ROOT} "${RUNONCE_KEY}" $1
+        ; == ignores case, as Windows does for names and paths.
         ${If} $2 == "${REMOVAL_VALUE_PREFIX}"
-        ${AndIf} $3 == "$INSTDIR\${UNINSTALLER_NAME}"
-            DeleteRegValue HKLM "${RUNONCE_KEY}" $1
-            ; the next value has moved down to this index
-        ${Else}
-            IntOp $0 $0 + 1
+            ${If} $3 == '"$INSTDIR\${UNINSTALLER_NAME}"'
+            ${OrIf} $3 == "$INSTDIR\${UNINSTALLER_NAME}"
+                DeleteRegValue ${ROOT} "${RUNONCE_KEY}" $1
+                ${Continue} ; the next value has moved down to this index
+            ${EndIf}
         ${EndIf}
+        IntOp $0 $0 + 1
     ${Loop}
+!macroend
+
+Function un.DeleteScheduledRemovals
+    !insertmacro DeleteScheduledRemovalsIn HKLM
+    !insertmacro DeleteScheduledRemovalsIn HKCU
 FunctionEnd
 
 ; The uninstal.exe that started this copy exits right after starting it, and a running
