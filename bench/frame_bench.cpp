@@ -12,6 +12,8 @@
 #include "render/render.h"
 #include "shell/shell.h"
 
+#include <GL/glu.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -37,6 +39,117 @@ static void CountPresentedFrames()
     g_pfnSwapBuffers = __imp_SwapBuffers;
     __imp_SwapBuffers = CountSwapBuffers;
     VirtualProtect(&__imp_SwapBuffers, sizeof(void*), protect, &protect);
+}
+
+// Where the start-up goes: calls the saver makes through its imports before
+// its first frame, each counted and timed on the way through.
+struct StartupCost
+{
+    const char* name;
+    int calls;
+    double ms;
+};
+
+static void AddCost(StartupCost* cost, double startMs)
+{
+    if (g_Figures.presented == 0)
+    {
+        cost->calls++;
+        cost->ms += ReadBenchMs() - startMs;
+    }
+}
+
+#define TIMED_IMPORT(type, name, params, args)                                                     \
+    extern "C" type(WINAPI* __imp_##name) params;                                                  \
+    static type(WINAPI* g_pfnReal##name) params;                                                   \
+    static StartupCost g_cost##name = {#name, 0, 0.0};                                             \
+    static type WINAPI Timed##name params                                                          \
+    {                                                                                              \
+        const double startMs = ReadBenchMs();                                                      \
+        type result = g_pfnReal##name args;                                                        \
+        AddCost(&g_cost##name, startMs);                                                           \
+        return result;                                                                             \
+    }
+
+TIMED_IMPORT(int, DescribePixelFormat, (HDC dc, int format, UINT size, PIXELFORMATDESCRIPTOR* pfd),
+             (dc, format, size, pfd))
+TIMED_IMPORT(int, ChoosePixelFormat, (HDC dc, const PIXELFORMATDESCRIPTOR* pfd), (dc, pfd))
+TIMED_IMPORT(BOOL, SetPixelFormat, (HDC dc, int format, const PIXELFORMATDESCRIPTOR* pfd),
+             (dc, format, pfd))
+TIMED_IMPORT(HGLRC, wglCreateContext, (HDC dc), (dc))
+TIMED_IMPORT(BOOL, wglMakeCurrent, (HDC dc, HGLRC rc), (dc, rc))
+TIMED_IMPORT(BOOL, wglDeleteContext, (HGLRC rc), (rc))
+TIMED_IMPORT(GLint, gluBuild2DMipmaps,
+             (GLenum target, GLint components, GLint width, GLint height, GLenum format,
+              GLenum type, const void* data),
+             (target, components, width, height, format, type, data))
+TIMED_IMPORT(GLint, gluScaleImage,
+             (GLenum format, GLint inWidth, GLint inHeight, GLenum inType, const void* in,
+              GLint outWidth, GLint outHeight, GLenum outType, void* out),
+             (format, inWidth, inHeight, inType, in, outWidth, outHeight, outType, out))
+
+#define TIMED_VOID_IMPORT(name, label, params, args)                                               \
+    extern "C" void(WINAPI * __imp_##name) params;                                                 \
+    static void(WINAPI * g_pfnReal##name) params;                                                  \
+    static StartupCost g_cost##name = {label, 0, 0.0};                                             \
+    static void WINAPI Timed##name params                                                          \
+    {                                                                                              \
+        const double startMs = ReadBenchMs();                                                      \
+        g_pfnReal##name args;                                                                      \
+        AddCost(&g_cost##name, startMs);                                                           \
+    }
+
+TIMED_VOID_IMPORT(glTexImage2D, "glTexImage2D",
+                  (GLenum target, GLint level, GLint internal, GLsizei width, GLsizei height,
+                   GLint border, GLenum format, GLenum type, const void* pixels),
+                  (target, level, internal, width, height, border, format, type, pixels))
+// The probe waits for the GL with glFinish; that wait is its cost.
+TIMED_VOID_IMPORT(glFinish, "glFinish(probe)", (), ())
+
+static void Redirect(void** slot, void* hook, void** real)
+{
+    DWORD protect = 0;
+    VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &protect);
+    *real = *slot;
+    *slot = hook;
+    VirtualProtect(slot, sizeof(void*), protect, &protect);
+}
+
+#define REDIRECT(name) Redirect((void**)&__imp_##name, (void*)Timed##name, (void**)&g_pfnReal##name)
+
+static StartupCost* const g_StartupCosts[] = {
+    &g_costDescribePixelFormat, &g_costChoosePixelFormat,
+    &g_costSetPixelFormat,      &g_costwglCreateContext,
+    &g_costwglMakeCurrent,      &g_costwglDeleteContext,
+    &g_costgluScaleImage,       &g_costgluBuild2DMipmaps,
+    &g_costglTexImage2D,        &g_costglFinish,
+};
+
+static void TimeStartupCalls()
+{
+    REDIRECT(DescribePixelFormat);
+    REDIRECT(ChoosePixelFormat);
+    REDIRECT(SetPixelFormat);
+    REDIRECT(wglCreateContext);
+    REDIRECT(wglMakeCurrent);
+    REDIRECT(wglDeleteContext);
+    REDIRECT(gluScaleImage);
+    REDIRECT(gluBuild2DMipmaps);
+    REDIRECT(glTexImage2D);
+    REDIRECT(glFinish);
+}
+
+static void PrintStartupCosts(const char* name)
+{
+    printf("startup %s", name);
+    double timed = 0.0;
+    for (const StartupCost* cost : g_StartupCosts)
+    {
+        printf(" %s=%dx/%.1fms", cost->name, cost->calls, cost->ms);
+        timed += cost->ms;
+    }
+    printf(" rest=%.1fms\n", g_Figures.firstFrameMs - g_Figures.entryMs - timed);
+    fflush(stdout);
 }
 
 // The saver window appears when it is shown, once its WM_CREATE is done and
@@ -92,6 +205,7 @@ int main(int argc, char** argv)
     g_hInstance = GetModuleHandleA(NULL);
     StoreSingleModule(module);
     CountPresentedFrames();
+    TimeStartupCalls();
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchShow, NULL, GetCurrentThreadId());
     HANDLE closer = CreateThread(NULL, 0, CloseLater, NULL, 0, NULL);
 
@@ -101,6 +215,7 @@ int main(int argc, char** argv)
     char name[16];
     snprintf(name, sizeof(name), "module%d", module);
     PrintFigures(name);
+    PrintStartupCosts(name);
 
     WaitForSingleObject(closer, INFINITE);
     CloseHandle(closer);
