@@ -1,8 +1,10 @@
 // Textures from the program's "tga" resources: find the resource, decode it
-// (tga.cpp), report a bad one with its message box, upload it as a mipmapped
-// texture and drop the decoded pixels again.
+// (tga.cpp), report a bad one with its message box, upload it and drop the
+// decoded pixels again.
 #include "render/render.h"
 #include "render/tga.h"
+
+#include <string.h>
 
 TextureSlot g_Textures[2];
 
@@ -63,6 +65,35 @@ void ReleaseTexPixels(TextureSlot* slot)
     slot->pixels = nullptr;
 }
 
+// Sides that are not powers of two came with OpenGL 2.0 and, before it, with
+// this extension; every driver since about 2004 has one or the other.
+static bool TakesAnyTextureSide()
+{
+    const char* version = (const char*)glGetString(GL_VERSION);
+    const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
+    return (version != nullptr && version[0] >= '2' && version[0] <= '9') ||
+           (extensions != nullptr && strstr(extensions, "GL_ARB_texture_non_power_of_two"));
+}
+
+// Only level 0 is ever sampled, so where the driver takes the ring band's
+// sides (984 x 525) as they are, the one level is all that is uploaded:
+// scaling it to 1024 x 512 and building GLU's whole chain cost start-up time
+// and texture memory for nothing. An OpenGL 1.1 driver still gets GLU's
+// scaled chain.
+static void UploadTexture(const TextureSlot* slot)
+{
+    const bool powersOfTwo =
+        (slot->width & (slot->width - 1)) == 0 && (slot->height & (slot->height - 1)) == 0;
+    if (powersOfTwo || TakesAnyTextureSide())
+    {
+        glTexImage2D(GL_TEXTURE_2D, 0, slot->glFormat, slot->width, slot->height, 0, slot->glFormat,
+                     GL_UNSIGNED_BYTE, slot->pixels);
+        return;
+    }
+    gluBuild2DMipmaps(GL_TEXTURE_2D, slot->glFormat, slot->width, slot->height, slot->glFormat,
+                      GL_UNSIGNED_BYTE, slot->pixels);
+}
+
 bool LoadTexFromResource(int id, int slotIndex)
 {
     TextureSlot* slot = &g_Textures[slotIndex];
@@ -85,10 +116,7 @@ bool LoadTexFromResource(int id, int slotIndex)
 
     glGenTextures(1, &slot->glName);
     glBindTexture(GL_TEXTURE_2D, slot->glName);
-    // GLU scales sides that are not powers of two (the ring band) before it
-    // builds the chain.
-    gluBuild2DMipmaps(GL_TEXTURE_2D, slot->glFormat, slot->width, slot->height, slot->glFormat,
-                      GL_UNSIGNED_BYTE, slot->pixels);
+    UploadTexture(slot);
     // Not a mipmap filter: only level 0 is ever sampled. The wrap stays at
     // the GL_REPEAT default, which the ring's texture coordinates rely on.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
