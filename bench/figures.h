@@ -10,6 +10,7 @@ struct RunFigures
     double shownMs;      // when the full-screen window appeared; 0 = not yet
     double firstFrameMs; // when the first frame was presented; 0 = not yet
     double steadyCpuS;   // process CPU seconds (all threads) at the first frame
+    double steadyUiCpuS; // CPU seconds of the thread that draws, at the first frame
     int presented;       // frames presented so far
 };
 
@@ -17,6 +18,7 @@ extern RunFigures g_Figures;
 
 double ReadBenchMs();      // a monotonic millisecond clock
 double ReadProcessCpuS();  // CPU seconds of every thread of this process
+double ReadThreadCpuS();   // CPU seconds of the calling thread
 void MarkWindowShown();    // the first call counts
 void MarkFramePresented(); // call after each SwapBuffers
 // One line: name, then figure=value pairs, measured from the first frame to now.

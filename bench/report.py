@@ -10,6 +10,7 @@ import sys
 FIGURES = [  # key in the figures line, label in the table
     ("fps", "frames presented per second"),
     ("cpu_ms_per_frame", "CPU per frame, ms (all threads)"),
+    ("ui_cpu_ms_per_frame", "of which the drawing thread, ms"),
     ("cpu_ms_per_s", "CPU per second of saving, ms"),
     ("peak_mb", "peak working set, MB"),
     ("entry_to_frame_ms", "entry to first presented frame, ms"),
@@ -18,6 +19,9 @@ FIGURES = [  # key in the figures line, label in the table
 ANCHOR = "anchor-band"
 MODULES = ["module1", "module2", "module3"]
 SIZE_LIMIT = 900_000  # bytes
+# Frames at least 30 ms apart. Wine's tick count lags the real clock, so both
+# the saver and the anchor often present faster than this.
+PACED_FPS = 1000 / 30
 
 
 def read_runs(lines):
@@ -36,7 +40,8 @@ def median(runs, name, key):
 
 
 def main():
-    runs = read_runs(sys.stdin)
+    lines = sys.stdin.readlines()
+    runs = read_runs(lines)
     names = [n for n in ["anchor-empty", ANCHOR] + MODULES if n in runs]
     if ANCHOR not in runs:
         sys.exit("report.py: no anchor-band run")
@@ -62,8 +67,8 @@ def main():
             continue
         m = {key: median(runs, n, key) for key, _ in FIGURES}
         verdicts += [
-            (m["fps"] >= 0.95 * anchor["fps"],
-             f"{n} holds the paced rate: {m['fps']:.1f} fps, anchor {anchor['fps']:.1f} (at least 0.95x)"),
+            (m["fps"] >= 0.95 * PACED_FPS,
+             f"{n} holds the paced rate: {m['fps']:.1f} fps (at least 95% of {PACED_FPS:.1f}; anchor {anchor['fps']:.1f})"),
             (m["cpu_ms_per_s"] <= 1.5 * anchor["cpu_ms_per_s"],
              f"{n} CPU per second of saving {m['cpu_ms_per_s'] / anchor['cpu_ms_per_s']:.2f}x the anchor (at most 1.5x)"),
             (m["peak_mb"] <= 1.15 * anchor["peak_mb"],
@@ -73,6 +78,22 @@ def main():
             (m["flash_ms"] <= 50,
              f"{n} black flash {m['flash_ms']:.0f} ms (at most 50 ms)"),
         ]
+    startups = {}
+    for line in lines:
+        words = line.split()
+        if len(words) > 2 and words[0] == "startup":
+            startups.setdefault(words[1], []).append(
+                dict(w.split("=", 1) for w in words[2:]))
+    if startups:
+        print("Start-up, median ms of the calls before the first frame (count x ms):")
+        for n, rows in sorted(startups.items()):
+            cells = []
+            for key in rows[0]:
+                ms = statistics.median(float(r[key].split("/")[-1][:-2]) for r in rows)
+                count = rows[0][key].split("x/")[0] + "x " if "x/" in rows[0][key] else ""
+                cells.append(f"{key} {count}{ms:.1f}")
+            print(f"  {n}: " + ", ".join(cells))
+        print()
     size = os.path.getsize(sys.argv[1])
     verdicts.append((size <= SIZE_LIMIT, f"Solmir.scr {size:,} bytes (at most {SIZE_LIMIT:,})"))
     for ok, text in verdicts:
