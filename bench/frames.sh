@@ -6,6 +6,7 @@
 # Each round runs the anchor (empty, then with one band) and each module in
 # the same virtual screen, one process each.
 #   bench/frames.sh [seconds per run, default 10] [rounds, default 3]
+# Medians are taken because single runs vary by a tenth or more here.
 set -euo pipefail
 . "$(dirname "$0")/../scripts/lib.sh"
 cd "$SOLMIR_ROOT"
