@@ -4,8 +4,6 @@
 #include "render/render.h"
 #include "render/tga.h"
 
-#include <string.h>
-
 TextureSlot g_Textures[2];
 
 // The message box for each way a decode can fail; the user sees these before
@@ -65,26 +63,17 @@ void ReleaseTexPixels(TextureSlot* slot)
     slot->pixels = nullptr;
 }
 
-// Sides that are not powers of two came with OpenGL 2.0 and, before it, with
-// this extension; every driver since about 2004 has one or the other.
-static bool TakesAnyTextureSide()
-{
-    const char* version = (const char*)glGetString(GL_VERSION);
-    const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
-    return (version != nullptr && version[0] >= '2' && version[0] <= '9') ||
-           (extensions != nullptr && strstr(extensions, "GL_ARB_texture_non_power_of_two"));
-}
-
-// Only level 0 is ever sampled, so where the driver takes the ring band's
-// sides (984 x 525) as they are, the one level is all that is uploaded:
-// scaling it to 1024 x 512 and building GLU's whole chain cost start-up time
-// and texture memory for nothing. An OpenGL 1.1 driver still gets GLU's
-// scaled chain.
+// Only level 0 is ever sampled, so a texture whose sides are powers of two
+// (the cylinder band) is uploaded as that one level: building GLU's whole
+// chain cost start-up time and a third more texture memory for nothing. The
+// ring band (984 x 525) still goes through GLU, which scales it to 1024 x 512
+// for OpenGL 1.1; drivers that would take its own sides sample it a few per
+// cent slower on llvmpipe than the scaled one.
 static void UploadTexture(const TextureSlot* slot)
 {
     const bool powersOfTwo =
         (slot->width & (slot->width - 1)) == 0 && (slot->height & (slot->height - 1)) == 0;
-    if (powersOfTwo || TakesAnyTextureSide())
+    if (powersOfTwo)
     {
         glTexImage2D(GL_TEXTURE_2D, 0, slot->glFormat, slot->width, slot->height, 0, slot->glFormat,
                      GL_UNSIGNED_BYTE, slot->pixels);
