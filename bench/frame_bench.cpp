@@ -83,11 +83,6 @@ TIMED_IMPORT(GLint, gluBuild2DMipmaps,
              (GLenum target, GLint components, GLint width, GLint height, GLenum format,
               GLenum type, const void* data),
              (target, components, width, height, format, type, data))
-TIMED_IMPORT(GLint, gluScaleImage,
-             (GLenum format, GLint inWidth, GLint inHeight, GLenum inType, const void* in,
-              GLint outWidth, GLint outHeight, GLenum outType, void* out),
-             (format, inWidth, inHeight, inType, in, outWidth, outHeight, outType, out))
-
 #define TIMED_VOID_IMPORT(name, label, params, args)                                               \
     extern "C" void(WINAPI * __imp_##name) params;                                                 \
     static void(WINAPI * g_pfnReal##name) params;                                                  \
@@ -118,11 +113,9 @@ static void Redirect(void** slot, void* hook, void** real)
 #define REDIRECT(name) Redirect((void**)&__imp_##name, (void*)Timed##name, (void**)&g_pfnReal##name)
 
 static StartupCost* const g_StartupCosts[] = {
-    &g_costDescribePixelFormat, &g_costChoosePixelFormat,
-    &g_costSetPixelFormat,      &g_costwglCreateContext,
-    &g_costwglMakeCurrent,      &g_costwglDeleteContext,
-    &g_costgluScaleImage,       &g_costgluBuild2DMipmaps,
-    &g_costglTexImage2D,        &g_costglFinish,
+    &g_costDescribePixelFormat, &g_costChoosePixelFormat, &g_costSetPixelFormat,
+    &g_costwglCreateContext,    &g_costwglMakeCurrent,    &g_costwglDeleteContext,
+    &g_costgluBuild2DMipmaps,   &g_costglTexImage2D,      &g_costglFinish,
 };
 
 static void TimeStartupCalls()
@@ -133,7 +126,6 @@ static void TimeStartupCalls()
     REDIRECT(wglCreateContext);
     REDIRECT(wglMakeCurrent);
     REDIRECT(wglDeleteContext);
-    REDIRECT(gluScaleImage);
     REDIRECT(gluBuild2DMipmaps);
     REDIRECT(glTexImage2D);
     REDIRECT(glFinish);
