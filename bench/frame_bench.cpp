@@ -1,19 +1,161 @@
 // Frame benchmark: runs the real saver window full screen in this process with
-// one module enabled and prints frames presented per second, CPU time per frame
-// and the peak working set. Run it through bench/frames.sh, which gives it a
-// 1920 x 1080 virtual screen under Wine and runs it once per module.
+// one module enabled, and prints the same figures as the anchor: frames
+// presented per second, CPU per frame and per second of saving (all threads),
+// peak working set, and the time from the saver's entry to its first presented
+// frame and from the window appearing to that frame (the black flash). Run it
+// through bench/frames.sh, which gives it a 1920 x 1080 virtual screen under
+// Wine and runs it beside the anchor.
 //   frame_bench <seconds> <module>
+#include "bench/figures.h"
 #include "engine/engine.h"
 #include "host/host.h"
 #include "render/render.h"
 #include "shell/shell.h"
 
-#include <psapi.h>
+#include <GL/glu.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 
-static int g_nTicks;         // saver ticks seen, one frame each
-static DWORD g_dwRunSeconds; // how long each module runs
+static DWORD g_dwRunMs; // how long the module runs
+
+// Every frame the saver presents goes through its own SwapBuffers import;
+// that slot is pointed here, so frames are counted as they are presented.
+typedef BOOL(WINAPI* SwapBuffersProc)(HDC);
+extern "C" SwapBuffersProc __imp_SwapBuffers;
+static SwapBuffersProc g_pfnSwapBuffers;
+
+static BOOL WINAPI CountSwapBuffers(HDC hdc)
+{
+    BOOL ok = g_pfnSwapBuffers(hdc);
+    MarkFramePresented();
+    return ok;
+}
+
+static void CountPresentedFrames()
+{
+    DWORD protect = 0;
+    VirtualProtect(&__imp_SwapBuffers, sizeof(void*), PAGE_READWRITE, &protect);
+    g_pfnSwapBuffers = __imp_SwapBuffers;
+    __imp_SwapBuffers = CountSwapBuffers;
+    VirtualProtect(&__imp_SwapBuffers, sizeof(void*), protect, &protect);
+}
+
+// Where the start-up goes: calls the saver makes through its imports before
+// its first frame, each counted and timed on the way through.
+struct StartupCost
+{
+    const char* name;
+    int calls;
+    double ms;
+};
+
+static void AddCost(StartupCost* cost, double startMs)
+{
+    if (g_Figures.presented == 0)
+    {
+        cost->calls++;
+        cost->ms += ReadBenchMs() - startMs;
+    }
+}
+
+#define TIMED_IMPORT(type, name, params, args)                                                     \
+    extern "C" type(WINAPI* __imp_##name) params;                                                  \
+    static type(WINAPI* g_pfnReal##name) params;                                                   \
+    static StartupCost g_cost##name = {#name, 0, 0.0};                                             \
+    static type WINAPI Timed##name params                                                          \
+    {                                                                                              \
+        const double startMs = ReadBenchMs();                                                      \
+        type result = g_pfnReal##name args;                                                        \
+        AddCost(&g_cost##name, startMs);                                                           \
+        return result;                                                                             \
+    }
+
+TIMED_IMPORT(int, DescribePixelFormat, (HDC dc, int format, UINT size, PIXELFORMATDESCRIPTOR* pfd),
+             (dc, format, size, pfd))
+TIMED_IMPORT(int, ChoosePixelFormat, (HDC dc, const PIXELFORMATDESCRIPTOR* pfd), (dc, pfd))
+TIMED_IMPORT(BOOL, SetPixelFormat, (HDC dc, int format, const PIXELFORMATDESCRIPTOR* pfd),
+             (dc, format, pfd))
+TIMED_IMPORT(HGLRC, wglCreateContext, (HDC dc), (dc))
+TIMED_IMPORT(BOOL, wglMakeCurrent, (HDC dc, HGLRC rc), (dc, rc))
+TIMED_IMPORT(BOOL, wglDeleteContext, (HGLRC rc), (rc))
+TIMED_IMPORT(GLint, gluBuild2DMipmaps,
+             (GLenum target, GLint components, GLint width, GLint height, GLenum format,
+              GLenum type, const void* data),
+             (target, components, width, height, format, type, data))
+#define TIMED_VOID_IMPORT(name, label, params, args)                                               \
+    extern "C" void(WINAPI * __imp_##name) params;                                                 \
+    static void(WINAPI * g_pfnReal##name) params;                                                  \
+    static StartupCost g_cost##name = {label, 0, 0.0};                                             \
+    static void WINAPI Timed##name params                                                          \
+    {                                                                                              \
+        const double startMs = ReadBenchMs();                                                      \
+        g_pfnReal##name args;                                                                      \
+        AddCost(&g_cost##name, startMs);                                                           \
+    }
+
+TIMED_VOID_IMPORT(glTexImage2D, "glTexImage2D",
+                  (GLenum target, GLint level, GLint internal, GLsizei width, GLsizei height,
+                   GLint border, GLenum format, GLenum type, const void* pixels),
+                  (target, level, internal, width, height, border, format, type, pixels))
+// The probe waits for the GL with glFinish; that wait is its cost.
+TIMED_VOID_IMPORT(glFinish, "glFinish(probe)", (), ())
+
+static void Redirect(void** slot, void* hook, void** real)
+{
+    DWORD protect = 0;
+    VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &protect);
+    *real = *slot;
+    *slot = hook;
+    VirtualProtect(slot, sizeof(void*), protect, &protect);
+}
+
+#define REDIRECT(name) Redirect((void**)&__imp_##name, (void*)Timed##name, (void**)&g_pfnReal##name)
+
+static StartupCost* const g_StartupCosts[] = {
+    &g_costDescribePixelFormat, &g_costChoosePixelFormat, &g_costSetPixelFormat,
+    &g_costwglCreateContext,    &g_costwglMakeCurrent,    &g_costwglDeleteContext,
+    &g_costgluBuild2DMipmaps,   &g_costglTexImage2D,      &g_costglFinish,
+};
+
+static void TimeStartupCalls()
+{
+    REDIRECT(DescribePixelFormat);
+    REDIRECT(ChoosePixelFormat);
+    REDIRECT(SetPixelFormat);
+    REDIRECT(wglCreateContext);
+    REDIRECT(wglMakeCurrent);
+    REDIRECT(wglDeleteContext);
+    REDIRECT(gluBuild2DMipmaps);
+    REDIRECT(glTexImage2D);
+    REDIRECT(glFinish);
+}
+
+static void PrintStartupCosts(const char* name)
+{
+    printf("startup %s", name);
+    double timed = 0.0;
+    for (const StartupCost* cost : g_StartupCosts)
+    {
+        printf(" %s=%dx/%.1fms", cost->name, cost->calls, cost->ms);
+        timed += cost->ms;
+    }
+    printf(" rest=%.1fms\n", g_Figures.firstFrameMs - g_Figures.entryMs - timed);
+    fflush(stdout);
+}
+
+// The saver window appears when it is shown, once its WM_CREATE is done and
+// before CreateWindowEx has returned it; it is the only top-level window here.
+static LRESULT CALLBACK WatchShow(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* call = (const CWPSTRUCT*)lParam;
+    if (code == HC_ACTION && call->message == WM_SHOWWINDOW && call->wParam &&
+        (GetWindowLongA(call->hwnd, GWL_STYLE) & WS_CHILD) == 0)
+    {
+        MarkWindowShown();
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
 
 static void SetStoredValue(HKEY key, const char* name, DWORD value)
 {
@@ -23,10 +165,10 @@ static void SetStoredValue(HKEY key, const char* name, DWORD value)
 // Only `module` enabled, at its built-in view, no cycling.
 static void StoreSingleModule(int module)
 {
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir");
+    RegDeleteKeyA(HKEY_CURRENT_USER, g_szProductKey);
     HKEY key = NULL;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir", 0, NULL, 0, KEY_ALL_ACCESS,
-                        NULL, &key, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, g_szProductKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key,
+                        NULL) != ERROR_SUCCESS)
     {
         return;
     }
@@ -41,69 +183,34 @@ static void StoreSingleModule(int module)
     RegCloseKey(key);
 }
 
-static LRESULT CALLBACK CountTicks(int code, WPARAM wParam, LPARAM lParam)
-{
-    const MSG* msg = (const MSG*)lParam;
-    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_SAVER_TICK)
-    {
-        g_nTicks++;
-    }
-    return CallNextHookEx(NULL, code, wParam, lParam);
-}
-
 static DWORD WINAPI CloseLater(LPVOID)
 {
-    Sleep(g_dwRunSeconds * 1000);
+    Sleep(g_dwRunMs);
     PostMessageA(g_hSaverWnd, WM_CLOSE, 0, 0);
     return 0;
 }
 
-static double CpuSeconds()
-{
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    ULARGE_INTEGER k, u;
-    k.LowPart = kernel.dwLowDateTime;
-    k.HighPart = kernel.dwHighDateTime;
-    u.LowPart = user.dwLowDateTime;
-    u.HighPart = user.dwHighDateTime;
-    return (double)(k.QuadPart + u.QuadPart) / 1e7;
-}
-
 int main(int argc, char** argv)
 {
-    g_dwRunSeconds = argc > 1 ? (DWORD)atoi(argv[1]) : 10;
+    g_dwRunMs = 1000 * (DWORD)(argc > 1 ? atoi(argv[1]) : 10);
     int module = argc > 2 ? atoi(argv[2]) : 1;
     g_hInstance = GetModuleHandleA(NULL);
-    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, CountTicks, NULL, GetCurrentThreadId());
-    {
-        StoreSingleModule(module);
-        HANDLE closer = CreateThread(NULL, 0, CloseLater, NULL, 0, NULL);
-        double cpu0 = CpuSeconds();
-        DWORD t0 = GetTickCount();
-        RunSaverWindow(NULL);
-        DWORD elapsed = GetTickCount() - t0;
-        double cpu = CpuSeconds() - cpu0;
-        WaitForSingleObject(closer, INFINITE);
-        CloseHandle(closer);
-        PROCESS_MEMORY_COUNTERS mem = {};
-        mem.cb = sizeof(mem);
-        GetProcessMemoryInfo(GetCurrentProcess(), &mem, sizeof(mem));
-        // Each drawn frame advances the module's own animation by a known
-        // step, which counts the frames independently of the message hook.
-        double drawn = module == 1   ? g_fRingAngle / 0.675
-                       : module == 2 ? g_fCylinderAngle / 0.3
-                                     : (g_fOrbitPhase[1] - 1.5707963) / (0.05 * 0.43 * 0.35);
-        printf("ticks %d, frames drawn by the animation's own count %.0f (probe frames included)\n",
-               g_nTicks, drawn);
-        int frames = g_nTicks > 0 ? g_nTicks : 1;
-        printf(
-            "%d x %d, module %d: %6.1f frames/s  %6.2f ms CPU/frame  peak working set %6.1f MB\n",
-            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), module,
-            1000.0 * g_nTicks / (elapsed ? elapsed : 1), 1000.0 * cpu / frames,
-            mem.PeakWorkingSetSize / 1048576.0);
-        fflush(stdout);
-    }
+    StoreSingleModule(module);
+    CountPresentedFrames();
+    TimeStartupCalls();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchShow, NULL, GetCurrentThreadId());
+    HANDLE closer = CreateThread(NULL, 0, CloseLater, NULL, 0, NULL);
+
+    // The saver's own entry, as DispatchRunMode calls it for /s.
+    g_Figures.entryMs = ReadBenchMs();
+    RunSaverWindow(NULL);
+    char name[16];
+    snprintf(name, sizeof(name), "module%d", module);
+    PrintFigures(name);
+    PrintStartupCosts(name);
+
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
     UnhookWindowsHookEx(hook);
     return 0;
 }

@@ -600,8 +600,442 @@ void Put32(std::vector<uint8_t>& b, uint32_t v)
     Put16(b, v & 0xffff), Put16(b, v >> 16);
 }
 
-// An ICO of 32-bit DIB entries: BITMAPINFOHEADER with the height doubled for
-// the colour rows plus the 1-bit AND mask (set where fully transparent).
+// ---- PNG for the large icon entry ----------------------------------------------
+// Windows Vista and later read an icon entry that is a whole PNG file. At 256
+// pixels the DIB form costs a quarter of a megabyte in the program, most of it
+// transparent corners and smooth gradients, which deflate shrinks several times.
+
+// PNG and zlib store numbers most significant byte first.
+void PutBig32(std::vector<uint8_t>& b, uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        b.push_back(uint8_t(v >> shift));
+}
+
+uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0)
+{
+    static uint32_t table[256];
+    if (table[1] == 0)
+        for (uint32_t n = 0; n < 256; ++n)
+        {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = c & 1 ? 0xedb88320u ^ (c >> 1) : c >> 1;
+            table[n] = c;
+        }
+    crc = ~crc;
+    for (size_t i = 0; i < size; ++i)
+        crc = table[(crc ^ data[i]) & 0xff] ^ (crc >> 8);
+    return ~crc;
+}
+
+uint32_t Adler32(const std::vector<uint8_t>& data)
+{
+    uint32_t a = 1, b = 0;
+    for (uint8_t v : data)
+        a = (a + v) % 65521, b = (b + a) % 65521;
+    return b << 16 | a;
+}
+
+// Deflate writes bits from the least significant end; Huffman codes go in
+// most significant bit first, so they are reversed on the way in.
+struct BitWriter
+{
+    std::vector<uint8_t> bytes;
+    uint32_t pending = 0;
+    int count = 0;
+    void Put(uint32_t value, int bits)
+    {
+        pending |= value << count, count += bits;
+        for (; count >= 8; count -= 8, pending >>= 8)
+            bytes.push_back(uint8_t(pending & 0xff));
+    }
+    void PutCode(uint32_t code, int bits)
+    {
+        uint32_t reversed = 0;
+        for (int k = 0; k < bits; ++k)
+            reversed |= ((code >> k) & 1) << (bits - 1 - k);
+        Put(reversed, bits);
+    }
+    void Flush()
+    {
+        if (count > 0)
+            bytes.push_back(uint8_t(pending & 0xff));
+        pending = 0, count = 0;
+    }
+};
+
+// Huffman code lengths no longer than `limit`. When the optimal tree is too
+// deep the counts are halved (never to zero) and the tree built again: a few
+// rounds at most, and ties broken by symbol number keep the output the same
+// on every run.
+std::vector<int> HuffmanLengths(std::vector<uint32_t> freq, int limit)
+{
+    const size_t n = freq.size();
+    std::vector<int> lengths(n, 0);
+    std::vector<size_t> used;
+    for (size_t i = 0; i < n; ++i)
+        if (freq[i] > 0)
+            used.push_back(i);
+    if (used.size() < 2) // a decoder needs a complete code: give it two 1-bit codes
+    {
+        lengths[used.empty() ? 0 : used[0]] = 1;
+        lengths[used.empty() || used[0] != 0 ? 0 : 1] = 1;
+        return lengths;
+    }
+    for (;;)
+    {
+        struct Node
+        {
+            uint64_t weight;
+            size_t order; // ties: earlier built first, so the result is deterministic
+            int left, right;
+        };
+        std::vector<Node> nodes;
+        for (size_t i : used)
+            nodes.push_back({freq[i], nodes.size(), -1, int(i)});
+        auto heavier = [&](int a, int b)
+        {
+            return nodes[a].weight != nodes[b].weight ? nodes[a].weight > nodes[b].weight
+                                                      : nodes[a].order > nodes[b].order;
+        };
+        std::vector<int> heap;
+        for (size_t k = 0; k < nodes.size(); ++k)
+            heap.push_back(int(k));
+        std::make_heap(heap.begin(), heap.end(), heavier);
+        while (heap.size() > 1)
+        {
+            std::pop_heap(heap.begin(), heap.end(), heavier);
+            const int a = heap.back();
+            heap.pop_back();
+            std::pop_heap(heap.begin(), heap.end(), heavier);
+            const int b = heap.back();
+            heap.pop_back();
+            nodes.push_back({nodes[a].weight + nodes[b].weight, nodes.size(), a, b});
+            heap.push_back(int(nodes.size() - 1));
+            std::push_heap(heap.begin(), heap.end(), heavier);
+        }
+        // Leaves keep their symbol in `right` with left = -1.
+        int deepest = 0;
+        std::vector<std::pair<int, int>> stack{{heap[0], 0}};
+        while (!stack.empty())
+        {
+            const auto [k, depth] = stack.back();
+            stack.pop_back();
+            if (nodes[k].left < 0)
+                lengths[nodes[k].right] = depth, deepest = std::max(deepest, depth);
+            else
+                stack.push_back({nodes[k].left, depth + 1}),
+                    stack.push_back({nodes[k].right, depth + 1});
+        }
+        if (deepest <= limit)
+            return lengths;
+        for (size_t i : used)
+            freq[i] = (freq[i] >> 1) | 1;
+    }
+}
+
+// Canonical codes from lengths, as deflate defines them.
+std::vector<uint32_t> CanonicalCodes(const std::vector<int>& lengths)
+{
+    int count[16] = {0}, next[16] = {0};
+    for (int len : lengths)
+        ++count[len];
+    count[0] = 0;
+    for (int bits = 1, code = 0; bits < 16; ++bits)
+        next[bits] = code = (code + count[bits - 1]) << 1;
+    std::vector<uint32_t> codes(lengths.size(), 0);
+    for (size_t i = 0; i < lengths.size(); ++i)
+        if (lengths[i] > 0)
+            codes[i] = uint32_t(next[lengths[i]]++);
+    return codes;
+}
+
+const int kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                             31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+const int kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                              2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+const int kDistBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                           33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                           1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+const int kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                            6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+
+int LengthSymbol(int length)
+{
+    int k = 28;
+    while (kLengthBase[k] > length)
+        --k;
+    return k;
+}
+int DistSymbol(int dist)
+{
+    int k = 29;
+    while (kDistBase[k] > dist)
+        --k;
+    return k;
+}
+
+// One LZ77 step: a literal (dist 0) or a copy of `length` bytes from `dist` back.
+struct Token
+{
+    uint16_t length;
+    uint16_t dist;
+};
+
+// Greedy matching with one step of lazy evaluation over hash chains of three
+// bytes, in a 32 KB window: close to zlib's best level, and plenty for icons.
+std::vector<Token> FindMatches(const std::vector<uint8_t>& in)
+{
+    const int kWindow = 32768, kMaxChain = 512, kHashBits = 15;
+    std::vector<int> head(1 << kHashBits, -1), prev(in.size(), -1);
+    auto hash = [&](size_t i)
+    { return ((in[i] << 10) ^ (in[i + 1] << 5) ^ in[i + 2]) & ((1 << kHashBits) - 1); };
+    auto insert = [&](size_t i)
+    {
+        if (i + 2 < in.size())
+        {
+            const int h = hash(i);
+            prev[i] = head[h], head[h] = int(i);
+        }
+    };
+    auto longest = [&](size_t i, int& bestDist)
+    {
+        int best = 0;
+        if (i + 2 >= in.size())
+            return best;
+        const int limit = int(std::min<size_t>(258, in.size() - i));
+        int chain = kMaxChain;
+        for (int j = head[hash(i)]; j >= 0 && int(i) - j <= kWindow && chain-- > 0; j = prev[j])
+        {
+            int len = 0;
+            while (len < limit && in[j + len] == in[i + len])
+                ++len;
+            if (len > best)
+                best = len, bestDist = int(i) - j;
+            if (len == limit)
+                break;
+        }
+        return best >= 3 ? best : 0;
+    };
+    std::vector<Token> tokens;
+    for (size_t i = 0; i < in.size();)
+    {
+        int dist = 0, nextDist = 0;
+        const int len = longest(i, dist);
+        insert(i);
+        if (len > 0 && len < 258 && i + 1 < in.size() && longest(i + 1, nextDist) > len)
+        {
+            tokens.push_back({in[i], 0}); // a longer match starts one byte on
+            ++i;
+            continue;
+        }
+        if (len == 0)
+        {
+            tokens.push_back({in[i], 0});
+            ++i;
+            continue;
+        }
+        tokens.push_back({uint16_t(len), uint16_t(dist)});
+        for (size_t k = i + 1; k < i + len; ++k)
+            insert(k);
+        i += len;
+    }
+    return tokens;
+}
+
+// Code lengths are sent run-length coded with symbols 16 (repeat previous),
+// 17 and 18 (runs of zeros); returns (symbol, extra bits value) pairs.
+std::vector<std::pair<int, int>> RunLengthCode(const std::vector<int>& lengths)
+{
+    std::vector<std::pair<int, int>> out;
+    for (size_t i = 0; i < lengths.size();)
+    {
+        size_t run = 1;
+        while (i + run < lengths.size() && lengths[i + run] == lengths[i])
+            ++run;
+        if (lengths[i] == 0 && run >= 3)
+        {
+            run = std::min<size_t>(run, 138);
+            out.push_back(run >= 11 ? std::pair<int, int>{18, int(run) - 11}
+                                    : std::pair<int, int>{17, int(run) - 3});
+        }
+        else if (lengths[i] != 0 && run >= 4)
+        {
+            run = std::min<size_t>(run, 7);
+            out.push_back({lengths[i], 0});
+            out.push_back({16, int(run) - 4});
+        }
+        else
+        {
+            run = 1;
+            out.push_back({lengths[i], 0});
+        }
+        i += run;
+    }
+    return out;
+}
+
+// A zlib stream holding one dynamic-Huffman deflate block.
+std::vector<uint8_t> Deflate(const std::vector<uint8_t>& in)
+{
+    const std::vector<Token> tokens = FindMatches(in);
+    std::vector<uint32_t> litFreq(286, 0), distFreq(30, 0);
+    for (const Token& t : tokens)
+        if (t.dist == 0)
+            ++litFreq[t.length];
+        else
+            ++litFreq[257 + LengthSymbol(t.length)], ++distFreq[DistSymbol(t.dist)];
+    ++litFreq[256]; // end of block
+    const std::vector<int> litLen = HuffmanLengths(litFreq, 15);
+    const std::vector<int> distLen = HuffmanLengths(distFreq, 15);
+    const std::vector<uint32_t> litCode = CanonicalCodes(litLen),
+                                distCode = CanonicalCodes(distLen);
+
+    size_t hlit = 286, hdist = 30;
+    while (hlit > 257 && litLen[hlit - 1] == 0)
+        --hlit;
+    while (hdist > 1 && distLen[hdist - 1] == 0)
+        --hdist;
+    std::vector<int> both(litLen.begin(), litLen.begin() + hlit);
+    both.insert(both.end(), distLen.begin(), distLen.begin() + hdist);
+    const std::vector<std::pair<int, int>> rle = RunLengthCode(both);
+    std::vector<uint32_t> clFreq(19, 0);
+    for (const auto& r : rle)
+        ++clFreq[r.first];
+    const std::vector<int> clLen = HuffmanLengths(clFreq, 7);
+    const std::vector<uint32_t> clCode = CanonicalCodes(clLen);
+    static const int kClOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                     11, 4,  12, 3, 13, 2, 14, 1, 15};
+    int hclen = 19;
+    while (hclen > 4 && clLen[kClOrder[hclen - 1]] == 0)
+        --hclen;
+
+    BitWriter w;
+    w.Put(0x78, 8), w.Put(0xda, 8); // zlib: 32 KB window, best compression; 0x78da % 31 == 0
+    w.Put(1, 1), w.Put(2, 2);       // the last block, dynamic Huffman
+    w.Put(uint32_t(hlit - 257), 5), w.Put(uint32_t(hdist - 1), 5), w.Put(uint32_t(hclen - 4), 4);
+    for (int k = 0; k < hclen; ++k)
+        w.Put(uint32_t(clLen[kClOrder[k]]), 3);
+    for (const auto& r : rle)
+    {
+        w.PutCode(clCode[r.first], clLen[r.first]);
+        if (r.first >= 16)
+            w.Put(uint32_t(r.second), r.first == 16 ? 2 : r.first == 17 ? 3 : 7);
+    }
+    for (const Token& t : tokens)
+    {
+        if (t.dist == 0)
+        {
+            w.PutCode(litCode[t.length], litLen[t.length]);
+            continue;
+        }
+        const int ls = LengthSymbol(t.length), ds = DistSymbol(t.dist);
+        w.PutCode(litCode[257 + ls], litLen[257 + ls]);
+        w.Put(uint32_t(t.length - kLengthBase[ls]), kLengthExtra[ls]);
+        w.PutCode(distCode[ds], distLen[ds]);
+        w.Put(uint32_t(t.dist - kDistBase[ds]), kDistExtra[ds]);
+    }
+    w.PutCode(litCode[256], litLen[256]);
+    w.Flush();
+    PutBig32(w.bytes, Adler32(in));
+    return w.bytes;
+}
+
+uint8_t Paeth(int a, int b, int c)
+{
+    const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    return uint8_t(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
+}
+
+// Each row takes the filter whose output has the smallest sum of magnitudes,
+// the usual guess at what deflate will pack best.
+std::vector<uint8_t> FilterRows(const std::vector<uint8_t>& rgba, int width, int height)
+{
+    const size_t stride = size_t(width) * 4;
+    const std::vector<uint8_t> zero(stride, 0);
+    std::vector<uint8_t> out;
+    for (int y = 0; y < height; ++y)
+    {
+        const uint8_t* row = &rgba[y * stride];
+        const uint8_t* up = y > 0 ? &rgba[(y - 1) * stride] : zero.data();
+        std::vector<uint8_t> best;
+        uint64_t bestCost = ~uint64_t(0);
+        for (int type = 0; type < 5; ++type)
+        {
+            std::vector<uint8_t> line{uint8_t(type)};
+            uint64_t cost = 0;
+            for (size_t i = 0; i < stride; ++i)
+            {
+                const int a = i >= 4 ? row[i - 4] : 0, b = up[i], c = i >= 4 ? up[i - 4] : 0;
+                const int pred = type == 0   ? 0
+                                 : type == 1 ? a
+                                 : type == 2 ? b
+                                 : type == 3 ? (a + b) / 2
+                                             : Paeth(a, b, c);
+                const uint8_t v = uint8_t(row[i] - pred);
+                line.push_back(v);
+                cost += v < 128 ? v : 256 - v;
+            }
+            if (cost < bestCost)
+                bestCost = cost, best = line;
+        }
+        out.insert(out.end(), best.begin(), best.end());
+    }
+    return out;
+}
+
+void PutChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& data)
+{
+    std::vector<uint8_t> body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    PutBig32(png, uint32_t(data.size()));
+    png.insert(png.end(), body.begin(), body.end());
+    PutBig32(png, Crc32(body.data(), body.size()));
+}
+
+// The same pixels as the DIB form: straight-alpha RGBA, top row first.
+std::vector<uint8_t> EncodePng(const Image& img)
+{
+    std::vector<uint8_t> rgba;
+    for (int y = img.height - 1; y >= 0; --y)
+        for (int x = 0; x < img.width; ++x)
+        {
+            const uint8_t* px = &img.bgra[(size_t(y) * img.width + x) * 4];
+            rgba.insert(rgba.end(), {px[2], px[1], px[0], px[3]});
+        }
+    std::vector<uint8_t> ihdr;
+    PutBig32(ihdr, uint32_t(img.width)), PutBig32(ihdr, uint32_t(img.height));
+    ihdr.insert(ihdr.end(),
+                {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, adaptive filters, no interlace
+    std::vector<uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    PutChunk(png, "IHDR", ihdr);
+    PutChunk(png, "IDAT", Deflate(FilterRows(rgba, img.width, img.height)));
+    PutChunk(png, "IEND", {});
+    return png;
+}
+
+// A 32-bit DIB icon entry: BITMAPINFOHEADER with the height doubled for the
+// colour rows plus the 1-bit AND mask (set where fully transparent).
+void AppendDib(const Image& img, std::vector<uint8_t>& entry)
+{
+    const uint32_t n = img.width, maskStride = (n + 31) / 32 * 4;
+    Put32(entry, 40), Put32(entry, n), Put32(entry, 2 * n), Put16(entry, 1), Put16(entry, 32);
+    Put32(entry, 0), Put32(entry, n * n * 4 + maskStride * n);
+    Put32(entry, 0), Put32(entry, 0), Put32(entry, 0), Put32(entry, 0);
+    entry.insert(entry.end(), img.bgra.begin(), img.bgra.end());
+    for (uint32_t j = 0; j < n; ++j)
+    {
+        std::vector<uint8_t> row(maskStride, 0);
+        for (uint32_t i = 0; i < n; ++i)
+            if (img.bgra[(size_t(j) * n + i) * 4 + 3] == 0)
+                row[i / 8] |= uint8_t(0x80 >> (i % 8));
+        entry.insert(entry.end(), row.begin(), row.end());
+    }
+}
+
+// An ICO of DIB entries, except the 256-pixel one, which is a PNG file: only
+// Vista and later read that form, and older systems never ask for that size.
 std::vector<uint8_t> EncodeIco(const std::vector<Image>& images)
 {
     std::vector<uint8_t> dir, data;
@@ -609,20 +1043,12 @@ std::vector<uint8_t> EncodeIco(const std::vector<Image>& images)
     const size_t firstOffset = 6 + 16 * images.size();
     for (const Image& img : images)
     {
-        const uint32_t n = img.width, maskStride = (n + 31) / 32 * 4;
+        const uint32_t n = img.width;
         std::vector<uint8_t> entry;
-        Put32(entry, 40), Put32(entry, n), Put32(entry, 2 * n), Put16(entry, 1), Put16(entry, 32);
-        Put32(entry, 0), Put32(entry, n * n * 4 + maskStride * n);
-        Put32(entry, 0), Put32(entry, 0), Put32(entry, 0), Put32(entry, 0);
-        entry.insert(entry.end(), img.bgra.begin(), img.bgra.end());
-        for (uint32_t j = 0; j < n; ++j)
-        {
-            std::vector<uint8_t> row(maskStride, 0);
-            for (uint32_t i = 0; i < n; ++i)
-                if (img.bgra[(size_t(j) * n + i) * 4 + 3] == 0)
-                    row[i / 8] |= uint8_t(0x80 >> (i % 8));
-            entry.insert(entry.end(), row.begin(), row.end());
-        }
+        if (n == 256)
+            entry = EncodePng(img);
+        else
+            AppendDib(img, entry);
         dir.push_back(uint8_t(n & 0xff)), dir.push_back(uint8_t(n & 0xff)); // 0 means 256
         dir.push_back(0), dir.push_back(0), Put16(dir, 1), Put16(dir, 32);
         Put32(dir, uint32_t(entry.size())), Put32(dir, uint32_t(firstOffset + data.size()));
