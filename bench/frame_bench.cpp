@@ -9,6 +9,7 @@
 #include "bench/figures.h"
 #include "engine/engine.h"
 #include "host/host.h"
+#include "settings/settings.h"
 #include "render/render.h"
 #include "shell/shell.h"
 
