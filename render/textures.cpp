@@ -71,9 +71,12 @@ void ReleaseTexPixels(TextureSlot* slot)
 // cent slower on llvmpipe than the scaled one.
 static void UploadTexture(const TextureSlot* slot)
 {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     const bool powersOfTwo =
         (slot->width & (slot->width - 1)) == 0 && (slot->height & (slot->height - 1)) == 0;
-    if (powersOfTwo)
+    // A driver whose textures are smaller leaves the scaling to GLU as well.
+    if (powersOfTwo && slot->width <= (GLuint)largest && slot->height <= (GLuint)largest)
     {
         glTexImage2D(GL_TEXTURE_2D, 0, slot->glFormat, slot->width, slot->height, 0, slot->glFormat,
                      GL_UNSIGNED_BYTE, slot->pixels);
