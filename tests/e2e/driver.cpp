@@ -1,15 +1,13 @@
 #include "driver.h"
 
-#include "support/saver_process.h"
-#include "support/screen_capture.h"
-#include "support/test_support.h"
+#include "support/support.h"
 
 #include <gtest/gtest.h>
 #include <sddl.h>
 
 #include <algorithm>
-#include <stdlib.h>
-#include <string.h>
+#include <iterator>
+#include <vector>
 
 namespace
 {
@@ -24,14 +22,12 @@ const char kHttpKey[] = "HTTP\\shell\\open\\command";
 const char kLinkRecordKey[] = "Software\\Quenwick\\SolmirLinkTest"; // written by fakebrowser.exe
 const DWORD kTimeout = 10000;
 
-struct Lockable
+const struct
 {
     const char* name;
     HKEY hive;
     const char* path;
-};
-
-const Lockable kLockables[] = {
+} kLockables[] = {
     {"machine run-once", HKEY_LOCAL_MACHINE, kRunOnceKey},
     {"user run-once", HKEY_CURRENT_USER, kRunOnceKey},
     {"machine product", HKEY_LOCAL_MACHINE, kProductKey},
@@ -47,153 +43,28 @@ const struct
     {"LEFT", VK_LEFT},  {"RIGHT", VK_RIGHT}, {"HOME", VK_HOME},  {"ENTER", VK_RETURN},
     {"BACK", VK_BACK},  {"ESC", VK_ESCAPE},  {"ALT", VK_MENU},   {"SHIFT", VK_SHIFT},
     {"N2", VK_NUMPAD2}, {"N3", VK_NUMPAD3},  {"N4", VK_NUMPAD4}, {"N6", VK_NUMPAD6},
-    {"N8", VK_NUMPAD8}, {"N9", VK_NUMPAD9},  {"TAB", VK_TAB},    {"END", VK_END},
+    {"N8", VK_NUMPAD8}, {"N9", VK_NUMPAD9},  {"END", VK_END},
 };
 
-std::vector<std::string> Items(const char* list)
-{
-    std::vector<std::string> items;
-    std::string text = list;
-    for (size_t start = 0; start <= text.size();)
-    {
-        size_t end = text.find("; ", start);
-        end = end == std::string::npos ? text.size() : end;
-        if (end > start)
-        {
-            items.push_back(text.substr(start, end - start));
-        }
-        start = end + 2;
-    }
-    return items;
-}
-
-// "name=value" split at the first '='; value empty when there is none.
-std::pair<std::string, std::string> Pair(const std::string& item, char sep = '=')
-{
-    size_t at = item.find(sep);
-    if (at == std::string::npos)
-    {
-        return {item, ""};
-    }
-    return {item.substr(0, at), item.substr(at + 1)};
-}
-
-WORD KeyCode(const std::string& name)
-{
-    for (const auto& key : kKeys)
-    {
-        if (name == key.name)
-        {
-            return key.vk;
-        }
-    }
-    if (name.size() > 1 && name[0] == 'F')
-    {
-        return static_cast<WORD>(VK_F1 + atoi(name.c_str() + 1) - 1);
-    }
-    return name.size() == 1 ? static_cast<WORD>(name[0]) : 0;
-}
-
-// Only reading left to everyone, or everything again.
-bool SetKeyAccess(HKEY hive, const char* path, bool readOnly)
-{
-    PSECURITY_DESCRIPTOR sd = NULL;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            readOnly ? "D:P(A;;KR;;;WD)" : "D:P(A;;KA;;;WD)", SDDL_REVISION_1, &sd, NULL))
-    {
-        return false;
-    }
-    HKEY key = NULL;
-    LONG status = RegOpenKeyExA(hive, path, 0, WRITE_DAC, &key);
-    if (status == ERROR_SUCCESS)
-    {
-        status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
-        RegCloseKey(key);
-    }
-    LocalFree(sd);
-    return status == ERROR_SUCCESS;
-}
-
-void ResetKey(HKEY hive, const char* path)
-{
-    SetKeyAccess(hive, path, false);
-    DeleteTree(hive, path);
-}
-
-std::string BoxText(HWND box)
-{
-    std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    {
-        bool icon = (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-        if (WindowClass(child) == "Static" && !icon)
-        {
-            text += WindowTitle(child) + "\n";
-        }
-    }
-    return text;
-}
-
-// The preview's parent: a window of this process with a thread of its own, so
+// The preview's parent: a window of the test's with a thread of its own, so
 // that it can stop answering while the test goes on.
 struct PreviewHost
 {
     HWND hwnd = NULL;
     HANDLE thread = NULL;
-    volatile HWND helpFor = NULL; // wParam of the last help and context menu received
-    volatile HWND menuFor = NULL;
-    DWORD hungUntil = 0; // tick count until which it does not answer
-};
-PreviewHost* g_pHost;
-const UINT WM_HANG = WM_APP + 1;
-
-LRESULT CALLBACK PreviewHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message)
-    {
-    case WM_HELP:
-        g_pHost->helpFor = reinterpret_cast<HWND>(wParam);
-        return TRUE;
-    case WM_CONTEXTMENU:
-        g_pHost->menuFor = reinterpret_cast<HWND>(wParam);
-        return 0;
-    case WM_HANG:
-        Sleep(3000);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-DWORD WINAPI RunPreviewHost(void* ready)
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = PreviewHostProc;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "SolmirTestDisplaySettings";
-    RegisterClassA(&wc);
-    g_pHost->hwnd =
-        CreateWindowExA(0, wc.lpszClassName, "Display settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                        100, 100, 330, 260, NULL, NULL, wc.hInstance, NULL);
-    SetEvent(ready);
-    MSG msg = {};
-    while (GetMessageA(&msg, NULL, 0, 0) > 0)
-    {
-        DispatchMessageA(&msg);
-    }
-    return 0;
-}
+    volatile HWND heard = NULL; // wParam of the last help or context menu received
+    DWORD hungUntil = 0;        // tick count until which it does not answer
+} g_host;
 
 struct Run
 {
     const Case& c;
-    std::string program;
+    std::string program = SolmirScrPath();
     SaverProcess process;
     HWND main = NULL; // the saver window, the preview or the settings dialog
-    HWND box = NULL;  // the last window a box: step found
-    PreviewHost host;
-    std::string folder; // of the 9x copy
-    std::string installDir = "C:\\Program Files\\Quenwick\\Solmir";
-
+    HWND box = NULL;  // the window the last box step found
+    std::string folder;
+    std::string installDir;
     explicit Run(const Case& row) : c(row) {}
     DWORD Pid() const
     {
@@ -201,10 +72,50 @@ struct Run
     }
     bool Alive() const
     {
-        return process.info.hProcess &&
-               WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
+        return WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
+    }
+    bool Preview() const
+    {
+        return std::string(c.command).rfind("/p", 0) == 0;
     }
 };
+
+std::vector<std::string> Items(const std::string& list)
+{
+    std::vector<std::string> items;
+    for (size_t start = 0, end = 0; start < list.size(); start = end + 2)
+    {
+        end = std::min(list.find("; ", start), list.size());
+        items.push_back(list.substr(start, end - start));
+    }
+    return items;
+}
+
+// "name=value" split at the first separator; the value empty when there is none.
+std::pair<std::string, std::string> Pair(const std::string& item, char separator = '=')
+{
+    size_t at = std::min(item.find(separator), item.size());
+    return {item.substr(0, at), item.substr(std::min(at + 1, item.size()))};
+}
+
+int Number(const std::string& text)
+{
+    return atoi(text.c_str());
+}
+
+// Only reading left to everyone, or everything again.
+bool SetKeyAccess(HKEY hive, const char* path, bool readOnly)
+{
+    PSECURITY_DESCRIPTOR sd = NULL;
+    HKEY key = NULL;
+    const char* dacl = readOnly ? "D:P(A;;KR;;;WD)" : "D:P(A;;KA;;;WD)";
+    bool ok = ConvertStringSecurityDescriptorToSecurityDescriptorA(dacl, 1, &sd, NULL) &&
+              RegOpenKeyExA(hive, path, 0, WRITE_DAC, &key) == 0 &&
+              RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == 0;
+    RegCloseKey(key);
+    LocalFree(sd);
+    return ok;
+}
 
 bool OfProcess(HWND hwnd, DWORD pid)
 {
@@ -231,11 +142,12 @@ std::vector<HWND> ShownWindows(const Run& run)
     return search.second;
 }
 
-HWND FindShown(const Run& run, const std::string& title)
+HWND FindShown(const Run& run, const std::string& title, const std::string& className = "")
 {
     for (HWND w : ShownWindows(run))
     {
-        if (title.empty() || WindowTitle(w) == title)
+        if ((title.empty() || WindowTitle(w) == title) &&
+            (className.empty() || WindowClass(w) == className))
         {
             return w;
         }
@@ -246,512 +158,563 @@ HWND FindShown(const Run& run, const std::string& title)
 HWND FindMain(const Run& run)
 {
     std::string command = run.c.command;
-    if (command.rfind("/p", 0) == 0)
+    if (run.Preview())
     {
-        std::vector<HWND> found = FindSaverWindows(run.host.hwnd);
-        return found.empty() ? NULL : found[0];
+        return FindWindowExA(g_host.hwnd, NULL, "WindowsScreenSaverClass", NULL);
     }
-    if (command.empty() || command.rfind("/c", 0) == 0)
+    return command.empty() || command.rfind("/c", 0) == 0
+               ? FindShown(run, "Solmir Screen Saver Settings")
+               : FindShown(run, "", "WindowsScreenSaverClass");
+}
+
+std::string BoxText(HWND box)
+{
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     {
-        return FindShown(run, "Solmir Screen Saver Settings");
+        bool icon = (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        text += WindowClass(child) == "Static" && !icon ? WindowTitle(child) + "\n" : "";
     }
-    for (HWND hwnd : FindSaverWindows())
-    {
-        if (OfProcess(hwnd, run.Pid()) && IsWindowVisible(hwnd))
-        {
-            return hwnd;
-        }
-    }
-    return NULL;
+    return text;
 }
 
 // Returns once Solmir has taken all input given before: every message it
 // receives through PeekMessage or GetMessage lets a sent one through first.
 void Sync(const Run& run)
 {
-    for (int i = 0; i < 3 && run.main && IsWindow(run.main); ++i)
+    DWORD_PTR result = 0;
+    for (int i = 0; i < 3 && IsWindow(run.main); ++i)
     {
-        DWORD_PTR result = 0;
         SendMessageTimeoutA(run.main, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &result);
     }
 }
 
-void SendInputs(std::vector<INPUT> inputs, const Run& run)
+// Keys go to the window in the foreground; the preview's is the test's own.
+void PressKeys(const Run& run, const std::vector<WORD>& downs, const std::vector<WORD>& ups)
 {
-    // Keys go to the window in the foreground; the preview's is the test's own.
-    bool preview = std::string(run.c.command).rfind("/p", 0) == 0;
-    WaitUntil([&]
-              { return preview || OfProcess(GetForegroundWindow(), run.Pid()) || !run.Alive(); },
-              5000);
+    WaitUntil(
+        [&]
+        { return run.Preview() || OfProcess(GetForegroundWindow(), run.Pid()) || !run.Alive(); },
+        5000);
+    std::vector<INPUT> inputs;
+    for (size_t i = 0; i < downs.size() + ups.size(); ++i)
+    {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = i < downs.size() ? downs[i] : ups[i - downs.size()];
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(input.ki.wVk, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = i < downs.size() ? 0 : KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     Sync(run);
 }
 
-INPUT KeyInput(WORD vk, bool up)
+WORD KeyCode(const std::string& name)
 {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
+    for (const auto& key : kKeys)
+    {
+        if (name == key.name)
+        {
+            return key.vk;
+        }
+    }
+    return name.size() > 1 && name[0] == 'F' ? static_cast<WORD>(VK_F1 + Number(&name[1]) - 1)
+                                             : static_cast<WORD>(name.size() == 1 ? name[0] : 0);
 }
 
-// The mouse is moved and clicked through the X server itself, as a real
-// mouse's events arrive: a move that Wine's SendInput makes warps the pointer,
-// and the window under it hears of that later, after a click sent next.
-// xdotool is no Windows process to wait for: it leaves a file when done.
+// The mouse moves and clicks through the X server itself, as a real mouse's
+// events arrive: a move made with SendInput warps the pointer, and the window
+// under it may hear of that after a click sent next. xdotool is no Windows
+// program that could be waited for: it leaves a file when it is done.
 void Mouse(const Run& run, const std::string& actions)
 {
     static int s_nCalls;
-    const std::string done = "/tmp/solmir-mouse-" + std::to_string(GetCurrentProcessId()) + "-" +
-                             std::to_string(++s_nCalls);
+    std::string done = "/tmp/solmir-mouse-" + std::to_string(GetCurrentProcessId()) + "-" +
+                       std::to_string(++s_nCalls);
     SaverProcess shell;
     ASSERT_TRUE(
         StartProgram("Z:\\bin\\sh", "-c \"xdotool " + actions + "; : >" + done + "\"", &shell));
-    std::string file = "Z:" + done;
-    std::replace(file.begin(), file.end(), '/', '\\');
-    EXPECT_TRUE(WaitUntil([&] { return DeleteFileA(file.c_str()) != FALSE; }, kTimeout));
+    std::replace(done.begin(), done.end(), '/', '\\');
+    EXPECT_TRUE(WaitUntil([&] { return DeleteFileA(("Z:" + done).c_str()) != FALSE; }, kTimeout));
     Sync(run);
 }
 
-void ClickAt(const Run& run, LONG x, LONG y)
+void MoveTo(const Run& run, POINT to)
 {
-    Mouse(run, "mousemove " + std::to_string(x) + " " + std::to_string(y));
-    Mouse(run, "click 1");
+    Mouse(run, "mousemove " + std::to_string(to.x) + " " + std::to_string(to.y));
+    POINT at = {};
+    EXPECT_TRUE(WaitUntil([&] { return GetCursorPos(&at) && at.x == to.x && at.y == to.y; }, 2000))
+        << at.x << "," << at.y;
+    Sync(run);
+}
+
+// The screen, as 32-bit pixels; the share of them that are lit, or that differ.
+std::vector<uint32_t> Capture(const RECT& r)
+{
+    std::vector<uint32_t> pixels((r.right - r.left) * (r.bottom - r.top));
+    BITMAPINFO info = {};
+    info.bmiHeader = {
+        sizeof(info.bmiHeader), r.right - r.left, r.top - r.bottom, 1, 32, 0, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, r.bottom - r.top, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return pixels;
+}
+
+double Share(const std::vector<uint32_t>& a, const std::vector<uint32_t>* b = nullptr)
+{
+    size_t count = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+    {
+        count += b ? (a[i] & 0xFFFFFF) != ((*b)[i] & 0xFFFFFF) : (a[i] & 0xFFFFFF) != 0;
+    }
+    return a.empty() ? 0.0 : double(count) / a.size();
 }
 
 RECT Region(const Run& run, const std::string& where)
 {
     RECT r = {};
-    GetWindowRect(where == "frame" ? GetDlgItem(run.main, 1008) : run.main, &r);
-    InflateRect(&r, -2, -2);
+    HWND window = where == "frame" ? GetDlgItem(run.main, 1008) : run.main;
+    GetClientRect(window, &r);
+    MapWindowPoints(window, NULL, reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
 
+// A scene on black that moves between two looks.
 bool Turning(const RECT& r)
 {
-    ScreenShot before = CaptureScreen(&r);
+    std::vector<uint32_t> before = Capture(r);
     Sleep(200);
-    ScreenShot after = CaptureScreen(&r);
-    double lit = LitShare(after);
-    return lit > 0.01 && lit < 0.8 && ChangedShare(before, after) > 0.002;
+    std::vector<uint32_t> after = Capture(r);
+    return Share(after) > 0.01 && Share(after) < 0.8 && Share(after, &before) > 0.002;
 }
 
-// The preview's window, laid over frame 1008, covers it, and the scene is
-// drawn in its middle, not where the frame's old size would put it.
+// The preview's window covers frame 1008, and the scene is drawn in the
+// frame's middle, not where the frame's old size would put it.
 void CheckFits(const Run& run)
 {
-    HWND view = NULL;
-    RECT frame = {};
-    bool covers = WaitUntil(
+    RECT frame = Region(run, "frame"), view = {};
+    EXPECT_TRUE(WaitUntil(
         [&]
         {
-            view = FindWindowA("Solmir Preview", NULL);
-            HWND f = GetDlgItem(run.main, 1008);
-            GetClientRect(f, &frame);
-            MapWindowPoints(f, NULL, reinterpret_cast<POINT*>(&frame), 2);
-            RECT r = {};
-            GetWindowRect(view, &r);
-            return EqualRect(&r, &frame) != FALSE;
+            GetWindowRect(FindWindowA("Solmir Preview", NULL), &view);
+            return EqualRect(&view, &frame) != FALSE;
         },
-        kTimeout);
-    EXPECT_TRUE(covers) << "the preview does not cover the resized frame";
+        kTimeout));
     ASSERT_TRUE(WaitUntil([&] { return Turning(frame); }, kTimeout));
-    ScreenShot shot = CaptureScreen(&frame);
-    long left = shot.width, right = -1, top = shot.height, bottom = -1;
-    for (int y = 0; y < shot.height; ++y)
+    std::vector<uint32_t> shot = Capture(frame);
+    long width = frame.right - frame.left, height = frame.bottom - frame.top;
+    long left = width, right = 0, top = height, bottom = 0;
+    for (long i = 0; i < width * height; ++i)
     {
-        for (int x = 0; x < shot.width; ++x)
+        if (shot[i] & 0xFFFFFF)
         {
-            if (shot.pixels[y * shot.width + x] & 0xFFFFFF)
-            {
-                left = std::min<long>(left, x), right = std::max<long>(right, x);
-                top = std::min<long>(top, y), bottom = std::max<long>(bottom, y);
-            }
+            left = std::min(left, i % width), right = std::max(right, i % width);
+            top = std::min(top, i / width), bottom = std::max(bottom, i / width);
         }
     }
-    EXPECT_NEAR((left + right) / 2.0, shot.width / 2.0, shot.width * 0.1) << "scene off centre";
-    EXPECT_NEAR((top + bottom) / 2.0, shot.height / 2.0, shot.height * 0.1) << "scene off centre";
+    EXPECT_NEAR(left + right, width, width * 0.2) << "the scene is off the frame's centre";
+    EXPECT_NEAR(top + bottom, height, height * 0.2) << "the scene is off the frame's centre";
 }
 
-void SendToPreview(Run& run, UINT message, volatile HWND* record)
+LRESULT CALLBACK PreviewHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    bool hung = static_cast<LONG>(run.host.hungUntil - GetTickCount()) > 0;
-    *record = NULL;
-    HELPINFO help = {};
-    help.cbSize = sizeof(help);
-    help.iContextType = HELPINFO_WINDOW;
+    if (message == WM_HELP || message == WM_CONTEXTMENU)
+    {
+        g_host.heard = reinterpret_cast<HWND>(wParam);
+        return message == WM_HELP;
+    }
+    if (message == WM_APP)
+    {
+        Sleep(3000); // hangs
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+DWORD WINAPI RunPreviewHost(void* ready)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = PreviewHostProc;
+    wc.lpszClassName = "SolmirTestDisplaySettings";
+    RegisterClassA(&wc);
+    g_host.hwnd =
+        CreateWindowExA(0, wc.lpszClassName, "Display settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                        100, 100, 330, 260, NULL, NULL, NULL, NULL);
+    SetEvent(ready);
+    MSG msg = {};
+    while (GetMessageA(&msg, NULL, 0, 0) > 0)
+    {
+        DispatchMessageA(&msg);
+    }
+    DestroyWindow(g_host.hwnd);
+    return 0;
+}
+
+// Help or a context menu sent to the preview must come back answered at once
+// and reach the preview's parent, unless the parent hangs.
+void SendToPreview(const Run& run, UINT message)
+{
+    HELPINFO help = {sizeof(help), HELPINFO_WINDOW, 0, NULL, 0, {}};
     DWORD_PTR answer = 0;
-    LPARAM lParam = message == WM_HELP ? reinterpret_cast<LPARAM>(&help) : 0;
-    EXPECT_TRUE(SendMessageTimeoutA(run.main, message, reinterpret_cast<WPARAM>(run.main), lParam,
+    g_host.heard = NULL;
+    EXPECT_TRUE(SendMessageTimeoutA(run.main, message, 0,
+                                    message == WM_HELP ? reinterpret_cast<LPARAM>(&help) : 0,
                                     SMTO_NORMAL, 2000, &answer))
         << "the preview did not answer";
     EXPECT_EQ(1u, answer);
-    if (!hung)
+    bool hung = static_cast<LONG>(g_host.hungUntil - GetTickCount()) > 0;
+    EXPECT_TRUE(hung || WaitUntil([&] { return g_host.heard == g_host.hwnd; }, 3000));
+}
+
+typedef const std::string& Text;
+typedef void (*Action)(Run& run, Text value);
+
+// The machine before the start; see driver.h.
+const std::pair<const char*, Action> kGivens[] = {
+    {"cursor",
+     [](Run&, Text value) { SetCursorPos(Number(value), Number(Pair(value, ',').second)); }},
+    {"win98",
+     [](Run& run, Text)
+     {
+         run.folder = MakeTempFolder("solmir98-");
+         run.program = run.folder + "Solmir98.scr";
+         CopyFileA(SolmirScrPath().c_str(), run.program.c_str(), FALSE);
+         CopyFileA((TestProgramFolder() + "standin\\PASSWORD.CPL").c_str(),
+                   (run.folder + "PASSWORD.CPL").c_str(), FALSE);
+         SetString(HKEY_CURRENT_USER, kAppDefaultsKey, "Version", "win98");
+     }},
+    {"password",
+     [](Run&, Text value)
+     {
+         DWORD data[2] = {value == "0" ? 0u : 1u, 0};
+         RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword",
+                         value == "1" || value == "0" ? REG_DWORD : REG_BINARY, data,
+                         value == "long" ? 5 : 4);
+     }},
+    {"answer",
+     [](Run&, Text value)
+     {
+         SetDword(HKEY_CURRENT_USER, kStandinKey, "answer", Number(value));
+         // A fault in the check: no debugger starts, so the platform hands it back.
+         SetString(HKEY_LOCAL_MACHINE, kAeDebugKey, "Debugger", "Z:\\nowhere\\debugger.exe");
+         SetString(HKEY_LOCAL_MACHINE, kAeDebugKey, "Auto", "1");
+     }},
+    {"slow",
+     [](Run& run, Text value)
+     {
+         run.program = TestProgramFolder() + "SolmirSlowClock.scr";
+         SetEnvironmentVariableA("SOLMIR_TEST_FRAME_MS", value.c_str());
+     }},
+    {"broken", [](Run& run, Text) { run.program = TestProgramFolder() + "SolmirBrokenTex.scr"; }},
+    {"install_dir",
+     [](Run& run, Text value)
+     {
+         run.installDir = value == "long" ? std::string(400, 'f') : value;
+         SetString(HKEY_LOCAL_MACHINE, kProductKey, "install_dir", run.installDir.c_str());
+     }},
+    {"taken",
+     [](Run&, Text)
+     {
+         for (int i = 0; i <= 9999; ++i)
+         {
+             std::string name = "kill_saver" + (i ? std::to_string(i) : "");
+             SetString(HKEY_LOCAL_MACHINE, kRunOnceKey, name.c_str(), "x");
+         }
+     }},
+    {"lock",
+     [](Run&, Text value)
+     {
+         for (const auto& key : kLockables)
+         {
+             if (value == key.name)
+             {
+                 SetDword(key.hive, key.path, "made", 1); // the key exists
+                 EXPECT_TRUE(SetKeyAccess(key.hive, key.path, true)) << value;
+             }
+         }
+     }},
+    {"http",
+     [](Run&, Text value)
+     {
+         std::string command = value;
+         size_t at = command.find("$BROWSER");
+         if (at != std::string::npos)
+         {
+             command.replace(at, 8, TestProgramFolder() + "fakebrowser.exe");
+         }
+         SetString(HKEY_CLASSES_ROOT, kHttpKey, "", command.c_str());
+     }},
+};
+
+// What the user does; see driver.h. Keys are the steps not named here.
+const std::pair<const char*, Action> kSteps[] = {
+    {"move",
+     [](Run& run, Text value)
+     {
+         POINT at = {};
+         GetCursorPos(&at);
+         MoveTo(run, {at.x + Number(value), at.y + Number(Pair(value, ',').second)});
+     }},
+    {"click",
+     [](Run& run, Text value)
+     {
+         // The control of the window on top that has one of this number.
+         HWND control = NULL;
+         for (HWND w : ShownWindows(run))
+         {
+             control = control || value.empty() ? control : GetDlgItem(w, Number(value));
+         }
+         RECT r = {};
+         ASSERT_TRUE(value.empty() || GetWindowRect(control, &r)) << "no control " << value;
+         int quarter = value.empty() ? 0 : value.back() == '^' ? 1 : value.back() == 'v' ? 3 : 2;
+         if (quarter)
+         {
+             MoveTo(run, {(r.left + r.right) / 2, r.top + (r.bottom - r.top) * quarter / 4});
+         }
+         Mouse(run, "click 1");
+     }},
+    {"box",
+     [](Run& run, Text value)
+     {
+         auto [title, text] = Pair(value);
+         EXPECT_TRUE(WaitUntil(
+             [&]
+             {
+                 // Up, and in the foreground: the keys that follow are for it.
+                 run.box = FindShown(run, title);
+                 return run.box && BoxText(run.box).find(text) != std::string::npos &&
+                        GetForegroundWindow() == run.box;
+             },
+             kTimeout))
+             << (run.box ? BoxText(run.box) : "no window");
+     }},
+    {"count",
+     [](Run& run, Text value)
+     {
+         Sync(run);
+         auto [title, count] = Pair(value);
+         std::vector<HWND> shown = ShownWindows(run);
+         EXPECT_EQ(Number(count), std::count_if(shown.begin(), shown.end(),
+                                                [&](HWND w) { return WindowTitle(w) == title; }));
+     }},
+    {"gone", [](Run& run, Text)
+     { EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(run.box); }, kTimeout)); }},
+    {"close", [](Run& run, Text) { PostMessageA(run.main, WM_CLOSE, 0, 0); }},
+    {"sendclose",
+     [](Run& run, Text)
+     {
+         DWORD_PTR result = 0;
+         SendMessageTimeoutA(run.main, WM_CLOSE, 0, 0, SMTO_NORMAL, kTimeout, &result);
+     }},
+    {"wait", [](Run&, Text value) { Sleep(Number(value)); }},
+    {"set",
+     [](Run&, Text value)
+     {
+         auto [name, number] = Pair(value);
+         const char* key = name == "answer" ? kStandinKey : kProductKey;
+         SetDword(HKEY_CURRENT_USER, key, name.c_str(), Number(number));
+     }},
+    {"second",
+     [](Run& run, Text)
+     {
+         SaverProcess second;
+         ASSERT_TRUE(StartProgram(run.program, "/s", &second));
+         EXPECT_EQ(0u, WaitForExit(second, kTimeout));
+     }},
+    {"running",
+     [](Run& run, Text)
+     {
+         Sync(run);
+         EXPECT_TRUE(run.Alive()) << "Solmir ended";
+     }},
+    {"ended",
+     [](Run& run, Text) { EXPECT_TRUE(WaitUntil([&] { return !run.Alive(); }, kTimeout)); }},
+    {"free",
+     [](Run&, Text)
+     {
+         RECT clip = {},
+              screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+         GetClipCursor(&clip);
+         EXPECT_TRUE(EqualRect(&clip, &screen)) << "the cursor is still held";
+     }},
+    {"turning", [](Run& run, Text value)
+     { EXPECT_TRUE(WaitUntil([&] { return Turning(Region(run, value)); }, kTimeout)); }},
+    {"still",
+     [](Run& run, Text value)
+     {
+         // Once what covers it has been drawn, nothing changes any more.
+         auto still = [&]
+         {
+             std::vector<uint32_t> before = Capture(Region(run, value));
+             Sleep(300);
+             return Share(Capture(Region(run, value)), &before) == 0.0;
+         };
+         EXPECT_TRUE(WaitUntil(still, 5000)) << "the scene moves";
+     }},
+    {"help", [](Run& run, Text) { SendToPreview(run, WM_HELP); }},
+    {"menu", [](Run& run, Text) { SendToPreview(run, WM_CONTEXTMENU); }},
+    {"hang",
+     [](Run&, Text)
+     {
+         g_host.hungUntil = GetTickCount() + 3000;
+         PostMessageA(g_host.hwnd, WM_APP, 0, 0);
+     }},
+    {"resize",
+     [](Run& run, Text value)
+     {
+         auto [id, box] = Pair(value);
+         long b[4] = {};
+         sscanf(box.c_str(), "%ld,%ld,%ld,%ld", &b[0], &b[1], &b[2], &b[3]);
+         SetWindowPos(GetDlgItem(run.main, Number(id)), NULL, b[0], b[1], b[2], b[3],
+                      SWP_NOZORDER | SWP_NOACTIVATE);
+     }},
+    {"fits", [](Run& run, Text) { CheckFits(run); }},
+    {"minimize", [](Run& run, Text) { PostMessageA(run.main, WM_SYSCOMMAND, SC_MINIMIZE, 0); }},
+    {"restore", [](Run& run, Text) { PostMessageA(run.main, WM_SYSCOMMAND, SC_RESTORE, 0); }},
+    {"viewhidden",
+     [](Run&, Text)
+     {
+         HWND view = FindWindowA("Solmir Preview", NULL);
+         EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(view); }, kTimeout));
+     }},
+    {"checked",
+     [](Run& run, Text value)
+     {
+         HWND button = GetDlgItem(run.main, Number(value));
+         EXPECT_TRUE(
+             WaitUntil([&] { return SendMessageA(button, BM_GETCHECK, 0, 0) == 1; }, kTimeout));
+     }},
+};
+
+// What must be found afterwards; see driver.h. Product values are the items
+// not named here.
+const std::pair<const char*, Action> kSees[] = {
+    {"runonce",
+     [](Run& run, Text value)
+     {
+         const std::string command = "\"" + run.installDir + "\\uninstal.exe\"";
+         std::string found;
+         for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+         {
+             HKEY key = NULL;
+             RegOpenKeyExA(hive, kRunOnceKey, 0, KEY_READ, &key);
+             char name[64], data[512];
+             DWORD nameSize = sizeof(name), size = sizeof(data);
+             for (DWORD i = 0; RegEnumValueA(key, i, name, &nameSize, NULL, NULL,
+                                             reinterpret_cast<BYTE*>(data), &size) == 0;
+                  ++i, nameSize = sizeof(name), size = sizeof(data))
+             {
+                 std::string where = hive == HKEY_LOCAL_MACHINE ? "HKLM/" : "HKCU/";
+                 found += command == data ? (found.empty() ? "" : " ") + where + name : "";
+             }
+             RegCloseKey(key);
+         }
+         EXPECT_EQ(value, found.empty() ? "none" : found);
+     }},
+    {"flag",
+     [](Run&, Text value)
+     {
+         // The setting as a new process reads it: a process keeps the first value it read.
+         SaverProcess reader;
+         ASSERT_TRUE(StartProgram(TestProgramFolder() + "saver_flag.exe", "", &reader));
+         EXPECT_EQ(DWORD(Number(value)), WaitForExit(reader, kTimeout));
+     }},
+    {"browser",
+     [](Run&, Text value)
+     {
+         // What follows the program's name on the line the stand-in was started with.
+         std::string line = "none";
+         WaitUntil([&]
+                   { return ReadString(HKEY_CURRENT_USER, kLinkRecordKey, "command line", &line); },
+                   kTimeout);
+         size_t end = line[0] == '"' ? line.find('"', 1) : line.find(' ');
+         EXPECT_EQ(value, line.substr(std::min(line.find_first_not_of(" ", end + 1), line.size())));
+     }},
+    {"values",
+     [](Run&, Text value)
+     {
+         HKEY key = NULL;
+         DWORD values = 0;
+         RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key);
+         RegQueryInfoKeyA(key, 0, 0, 0, 0, 0, 0, &values, 0, 0, 0, 0);
+         RegCloseKey(key);
+         EXPECT_EQ(DWORD(Number(value)), values);
+     }},
+};
+
+bool Perform(const std::pair<const char*, Action>* table, size_t count, Run& run,
+             const std::string& item, char separator)
+{
+    auto [name, value] = Pair(item, separator);
+    for (size_t i = 0; i < count; ++i)
     {
-        EXPECT_TRUE(WaitUntil([&] { return *record == run.host.hwnd; }, 3000))
-            << "the preview's parent got nothing";
+        if (name == table[i].first)
+        {
+            table[i].second(run, value);
+            return true;
+        }
     }
+    return false;
 }
 
 void Given(Run& run, const std::string& item)
 {
     auto [name, value] = Pair(item);
-    if (name == "cursor")
-    {
-        auto [x, y] = Pair(value, ',');
-        MoveCursorTo(atoi(x.c_str()), atoi(y.c_str()));
-    }
-    else if (name == "win98")
-    {
-        run.folder = MakeTempFolder("solmir98-");
-        run.program = run.folder + "Solmir98.scr";
-        CopyFileA(SolmirScrPath().c_str(), run.program.c_str(), FALSE);
-        CopyFileA((TestProgramFolder() + "standin\\PASSWORD.CPL").c_str(),
-                  (run.folder + "PASSWORD.CPL").c_str(), FALSE);
-        SetString(HKEY_CURRENT_USER, kAppDefaultsKey, "Version", "win98");
-    }
-    else if (name == "password")
-    {
-        const char* data = value == "long" ? "\1\0\0\0\0" : "\1\0\0\0";
-        HKEY key = NULL;
-        RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key,
-                        NULL);
-        DWORD number = atoi(value.c_str());
-        if (value == "bin1" || value == "long")
-        {
-            RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_BINARY,
-                           reinterpret_cast<const BYTE*>(data), value == "long" ? 5 : 4);
-        }
-        else
-        {
-            RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD,
-                           reinterpret_cast<const BYTE*>(&number), sizeof(number));
-        }
-        RegCloseKey(key);
-    }
-    else if (name == "answer")
-    {
-        SetDword(HKEY_CURRENT_USER, kStandinKey, "answer", atoi(value.c_str()));
-        // A fault in the check: no debugger can start, so the platform hands it back.
-        SetString(HKEY_LOCAL_MACHINE, kAeDebugKey, "Debugger", "Z:\\nonexistent\\debugger.exe");
-        SetString(HKEY_LOCAL_MACHINE, kAeDebugKey, "Auto", "1");
-    }
-    else if (name == "slow")
-    {
-        run.program = TestProgramFolder() + "SolmirSlowClock.scr";
-        SetEnvironmentVariableA("SOLMIR_TEST_FRAME_MS", value.c_str());
-    }
-    else if (name == "broken")
-    {
-        run.program = TestProgramFolder() + "SolmirBrokenTex.scr";
-    }
-    else if (name == "install_dir")
-    {
-        run.installDir = value == "long" ? std::string(400, 'f') : value;
-        SetString(HKEY_LOCAL_MACHINE, kProductKey, "install_dir", run.installDir.c_str());
-    }
-    else if (name.rfind("kill_saver", 0) == 0)
+    if (name.rfind("kill_saver", 0) == 0)
     {
         SetString(HKEY_LOCAL_MACHINE, kRunOnceKey, name.c_str(), value.c_str());
     }
-    else if (name == "taken")
+    else if (!Perform(kGivens, std::size(kGivens), run, item, '='))
     {
-        HKEY key = NULL;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunOnceKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key,
-                        NULL);
-        for (int i = 0; i <= 9999; ++i)
-        {
-            std::string n = i == 0 ? "kill_saver" : "kill_saver" + std::to_string(i);
-            RegSetValueExA(key, n.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
-        }
-        RegCloseKey(key);
-    }
-    else if (name == "lock")
-    {
-        for (const Lockable& l : kLockables)
-        {
-            if (value == l.name)
-            {
-                SetDword(l.hive, l.path, "solmir test", 1); // the key exists
-                DeleteValue(l.hive, l.path, "solmir test");
-                EXPECT_TRUE(SetKeyAccess(l.hive, l.path, true)) << item;
-            }
-        }
-    }
-    else if (name == "http")
-    {
-        std::string command = value;
-        size_t at = command.find("$BROWSER");
-        if (at != std::string::npos)
-        {
-            command.replace(at, 8, TestProgramFolder() + "fakebrowser.exe");
-        }
-        SetString(HKEY_CLASSES_ROOT, kHttpKey, "", command.c_str());
-    }
-    else
-    {
-        SetDword(HKEY_CURRENT_USER, kProductKey, name.c_str(), atoi(value.c_str()));
+        SetDword(HKEY_CURRENT_USER, kProductKey, name.c_str(), Number(value));
     }
 }
 
 void Do(Run& run, const std::string& step)
 {
     SCOPED_TRACE(step);
-    auto [name, value] = Pair(step, ':');
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    if (name == "move")
+    if (getenv("SOLMIR_TRACE"))
+        fprintf(stderr, "%lu %s\n", GetTickCount(), step.c_str());
+    if (!Perform(kSteps, std::size(kSteps), run, step, ':'))
     {
-        auto [dx, dy] = Pair(value, ',');
-        POINT to = {cursor.x + atoi(dx.c_str()), cursor.y + atoi(dy.c_str())};
-        Mouse(run, "mousemove " + std::to_string(to.x) + " " + std::to_string(to.y));
-        GetCursorPos(&cursor);
-        EXPECT_TRUE(cursor.x == to.x && cursor.y == to.y) << cursor.x << "," << cursor.y;
-    }
-    else if (name == "click" && value.empty())
-    {
-        ClickAt(run, cursor.x, cursor.y);
-    }
-    else if (name == "click")
-    {
-        // The control of the window on top that has one of this number.
-        HWND control = NULL;
-        for (HWND w : ShownWindows(run))
-        {
-            control = control ? control : GetDlgItem(w, atoi(value.c_str()));
-        }
-        ASSERT_TRUE(control != NULL);
-        RECT r = {};
-        GetWindowRect(control, &r);
-        int quarter = value.back() == '^' ? 1 : value.back() == 'v' ? 3 : 2;
-        ClickAt(run, (r.left + r.right) / 2, r.top + (r.bottom - r.top) * quarter / 4);
-    }
-    else if (name == "type")
-    {
-        std::vector<INPUT> keys;
-        for (char digit : value)
-        {
-            keys.push_back(KeyInput(static_cast<WORD>(digit), false));
-            keys.push_back(KeyInput(static_cast<WORD>(digit), true));
-        }
-        SendInputs(keys, run);
-    }
-    else if (name == "box" || name == "nobox" || name == "count")
-    {
-        auto [title, text] = Pair(value);
-        if (name == "box")
-        {
-            EXPECT_TRUE(WaitUntil(
-                [&]
-                {
-                    // Up, and in the foreground: the keys that follow are for it.
-                    run.box = FindShown(run, title);
-                    return run.box && BoxText(run.box).find(text) != std::string::npos &&
-                           GetForegroundWindow() == run.box;
-                },
-                kTimeout))
-                << (run.box ? BoxText(run.box) : "no window");
-            return;
-        }
-        Sync(run);
-        int count = 0;
-        for (HWND w : ShownWindows(run))
-        {
-            count += WindowTitle(w) == title;
-        }
-        EXPECT_EQ(name == "nobox" ? 0 : atoi(text.c_str()), count);
-    }
-    else if (name == "gone")
-    {
-        EXPECT_TRUE(
-            WaitUntil([&] { return !IsWindow(run.box) || !IsWindowVisible(run.box); }, kTimeout));
-    }
-    else if (name == "close")
-    {
-        PostMessageA(run.main, WM_CLOSE, 0, 0);
-    }
-    else if (name == "sendclose")
-    {
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(run.main, WM_CLOSE, 0, 0, SMTO_NORMAL, kTimeout, &result);
-    }
-    else if (name == "wait")
-    {
-        Sleep(atoi(value.c_str()));
-    }
-    else if (name == "set")
-    {
-        auto [what, number] = Pair(value);
-        SetDword(HKEY_CURRENT_USER, what == "answer" ? kStandinKey : kProductKey, what.c_str(),
-                 atoi(number.c_str()));
-    }
-    else if (name == "second")
-    {
-        SaverProcess second;
-        ASSERT_TRUE(StartProgram(run.program, "/s", &second));
-        EXPECT_EQ(0u, WaitForExit(second, kTimeout));
-        EXPECT_EQ(1u, FindSaverWindows().size());
-    }
-    else if (name == "running")
-    {
-        Sync(run);
-        EXPECT_TRUE(run.Alive()) << "Solmir ended";
-    }
-    else if (name == "free")
-    {
-        RECT clip = {};
-        GetClipCursor(&clip);
-        RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-        EXPECT_TRUE(EqualRect(&clip, &screen)) << "the cursor is still held";
-    }
-    else if (name == "hidden")
-    {
-        CURSORINFO info = {};
-        info.cbSize = sizeof(info);
-        GetCursorInfo(&info);
-        EXPECT_TRUE(info.hCursor == NULL || !(info.flags & CURSOR_SHOWING)) << "cursor shown";
-    }
-    else if (name == "turning")
-    {
-        EXPECT_TRUE(WaitUntil([&] { return Turning(Region(run, value)); }, kTimeout))
-            << "no moving scene";
-    }
-    else if (name == "still")
-    {
-        // Once what covers it has been drawn, nothing changes any more.
-        RECT r = Region(run, value);
-        EXPECT_TRUE(WaitUntil(
-            [&]
-            {
-                ScreenShot before = CaptureScreen(&r);
-                Sleep(300);
-                return ChangedShare(before, CaptureScreen(&r)) == 0.0;
-            },
-            5000))
-            << "the scene moves";
-    }
-    else if (name == "help" || name == "menu")
-    {
-        SendToPreview(run, name == "help" ? WM_HELP : WM_CONTEXTMENU,
-                      name == "help" ? &run.host.helpFor : &run.host.menuFor);
-    }
-    else if (name == "hang")
-    {
-        run.host.hungUntil = GetTickCount() + 3000;
-        PostMessageA(run.host.hwnd, WM_HANG, 0, 0);
-    }
-    else if (name == "resize")
-    {
-        auto [id, box] = Pair(value);
-        long b[4] = {};
-        sscanf(box.c_str(), "%ld,%ld,%ld,%ld", &b[0], &b[1], &b[2], &b[3]);
-        SetWindowPos(GetDlgItem(run.main, atoi(id.c_str())), NULL, b[0], b[1], b[2], b[3],
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    else if (name == "fits")
-    {
-        CheckFits(run);
-    }
-    else if (name == "minimize" || name == "restore")
-    {
-        PostMessageA(run.main, WM_SYSCOMMAND, name == "minimize" ? SC_MINIMIZE : SC_RESTORE, 0);
-    }
-    else if (name == "viewhidden")
-    {
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(FindWindowA("Solmir Preview", NULL)); },
-                              kTimeout));
-    }
-    else
-    {
-        // Keys, alone or with a modifier: ALT+F4.
-        std::vector<INPUT> keys;
+        // A key, alone or with a modifier: ALT+F4.
         auto [first, second] = Pair(step, '+');
-        WORD a = KeyCode(first), b = second.empty() ? 0 : KeyCode(second);
+        WORD a = KeyCode(first), b = KeyCode(second);
         ASSERT_NE(0, a) << "unknown step";
-        keys.push_back(KeyInput(a, false));
-        if (b != 0)
-        {
-            keys.push_back(KeyInput(b, false));
-            keys.push_back(KeyInput(b, true));
-        }
-        keys.push_back(KeyInput(a, true));
-        SendInputs(keys, run);
+        PressKeys(run, b ? std::vector<WORD>{a, b} : std::vector<WORD>{a},
+                  b ? std::vector<WORD>{b, a} : std::vector<WORD>{a});
     }
+    run.main = run.main ? run.main : FindMain(run);
 }
 
-void See(const Run& run, const std::string& item)
+void See(Run& run, const std::string& item)
 {
     SCOPED_TRACE(item);
+    if (Perform(kSees, std::size(kSees), run, item, '='))
+    {
+        return;
+    }
     auto [name, value] = Pair(item);
-    if (name == "runonce")
-    {
-        const std::string command = "\"" + run.installDir + "\\uninstal.exe\"";
-        std::string found = "none";
-        for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-        {
-            HKEY key = NULL;
-            RegOpenKeyExA(hive, kRunOnceKey, 0, KEY_READ, &key);
-            char valueName[64], data[512];
-            DWORD nameSize = sizeof(valueName), size = sizeof(data);
-            for (DWORD i = 0; RegEnumValueA(key, i, valueName, &nameSize, NULL, NULL,
-                                            reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
-                 ++i, nameSize = sizeof(valueName), size = sizeof(data))
-            {
-                if (command == data)
-                {
-                    found = (found == "none" ? "" : found + " ") +
-                            (hive == HKEY_LOCAL_MACHINE ? "HKLM/" : "HKCU/") + valueName;
-                }
-            }
-            RegCloseKey(key);
-        }
-        EXPECT_EQ(value, found);
-    }
-    else if (name == "calls" || name == "loads" || name == "frees" || name == "during")
-    {
-        EXPECT_EQ(atoi(value.c_str()),
-                  (int)ReadDword(HKEY_CURRENT_USER, kStandinKey,
-                                 name == "during" ? "running" : name.c_str(), 0));
-    }
-    else if (name == "flag")
-    {
-        EXPECT_EQ(value == "1", IsSaverRunningFlagSet());
-    }
-    else if (name == "browser")
-    {
-        // What follows the program's name on the line the stand-in was started with.
-        std::string line = "none";
-        WaitUntil([&]
-                  { return ReadString(HKEY_CURRENT_USER, kLinkRecordKey, "command line", &line); },
-                  kTimeout);
-        size_t end = line[0] == '"' ? line.find('"', 1) : line.find(' ');
-        EXPECT_EQ(value, line.substr(std::min(line.find_first_not_of(" ", end + 1), line.size())))
-            << line;
-    }
-    else if (name == "values")
-    {
-        HKEY key = NULL;
-        DWORD values = 0;
-        RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key);
-        RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
-        RegCloseKey(key);
-        EXPECT_EQ(atoi(value.c_str()), (int)values);
-    }
-    else
-    {
-        EXPECT_EQ(atoi(value.c_str()),
-                  (int)ReadDword(HKEY_CURRENT_USER, kProductKey, name.c_str(), 0xDEADBEEF));
-    }
+    // What the stand-in PASSWORD.CPL counted, or a product value.
+    bool standin = name == "calls" || name == "loads" || name == "frees" || name == "running";
+    EXPECT_EQ(Number(value), int(ReadDword(HKEY_CURRENT_USER, standin ? kStandinKey : kProductKey,
+                                           name.c_str(), standin ? 0 : 0xDEADBEEF)));
 }
 
 // Everything a case may have changed, put back as a fresh machine has it.
 void ResetMachine()
 {
-    for (const Lockable& l : kLockables)
+    for (const auto& key : kLockables)
     {
-        ResetKey(l.hive, l.path);
+        SetKeyAccess(key.hive, key.path, false);
+        DeleteTree(key.hive, key.path);
     }
     for (const char* path : {kProductKey, kStandinKey, kAppDefaultsKey, kLinkRecordKey})
     {
@@ -760,8 +723,9 @@ void ResetMachine()
     DeleteValue(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword");
     DeleteTree(HKEY_LOCAL_MACHINE, kAeDebugKey);
     SetEnvironmentVariableA("SOLMIR_TEST_FRAME_MS", NULL);
-    SetSaverRunningFlag(false);
-    MoveCursorTo(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+    UINT previous = 0;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, &previous, 0);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
 }
 
 } // namespace
@@ -777,62 +741,42 @@ void RunCase(const Case& c)
     SCOPED_TRACE(c.what);
     ResetMachine();
     Run run(c);
-    run.program = SolmirScrPath();
-    g_pHost = &run.host;
     for (const std::string& item : Items(c.given))
     {
         Given(run, item);
     }
     std::string command = c.command;
-    if (command == "/p")
+    if (run.Preview())
     {
         HANDLE ready = CreateEventA(NULL, TRUE, FALSE, NULL);
-        run.host.thread = CreateThread(NULL, 0, RunPreviewHost, ready, 0, NULL);
+        g_host.thread = CreateThread(NULL, 0, RunPreviewHost, ready, 0, NULL);
         WaitForSingleObject(ready, kTimeout);
         CloseHandle(ready);
-        command += " " + std::to_string(reinterpret_cast<uintptr_t>(run.host.hwnd));
+        command += " " + std::to_string(reinterpret_cast<uintptr_t>(g_host.hwnd));
     }
     ASSERT_TRUE(StartProgram(run.program, command, &run.process)) << run.program;
-    // Up when its window shows, or a box of its own, or it has ended.
-    WaitUntil(
-        [&]
-        {
-            HWND shown = FindShown(run, "");
-            return (run.main = FindMain(run)) || (shown && WindowClass(shown) == "#32770") ||
-                   !run.Alive();
-        },
-        kTimeout);
+    // Up when its window shows, or a box of its own, or it has ended. The
+    // first start in a new Wine prefix takes longest.
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (run.main = FindMain(run)) || FindShown(run, "", "#32770") || !run.Alive(); },
+        3 * kTimeout));
     for (const std::string& step : Items(c.does))
     {
         Do(run, step);
-        if (!run.main)
-        {
-            run.main = FindMain(run);
-        }
     }
-    if (c.exitCode == RUNNING)
-    {
-        EXPECT_TRUE(run.Alive()) << "Solmir ended";
-    }
-    else
-    {
-        EXPECT_EQ(static_cast<DWORD>(c.exitCode), WaitForExit(run.process, kTimeout));
-    }
-    if (run.Alive())
-    {
-        TerminateProcess(run.process.info.hProcess, 0xDEAD);
-        WaitForSingleObject(run.process.info.hProcess, kTimeout);
-    }
+    EXPECT_EQ(static_cast<DWORD>(c.exitCode), WaitForExit(run.process, kTimeout));
+    TerminateProcess(run.process.info.hProcess, 0xDEAD);
+    WaitForSingleObject(run.process.info.hProcess, kTimeout);
     for (const std::string& item : Items(c.sees))
     {
         See(run, item);
     }
-    if (run.host.thread)
+    if (g_host.thread)
     {
-        PostMessageA(run.host.hwnd, WM_CLOSE, 0, 0);
-        PostThreadMessageA(GetThreadId(run.host.thread), WM_QUIT, 0, 0);
-        WaitForSingleObject(run.host.thread, kTimeout);
-        CloseHandle(run.host.thread);
+        PostThreadMessageA(GetThreadId(g_host.thread), WM_QUIT, 0, 0);
+        WaitForSingleObject(g_host.thread, kTimeout);
+        CloseHandle(g_host.thread);
+        g_host = PreviewHost();
     }
     RemoveFolder(run.folder);
 }

@@ -1,8 +1,7 @@
 // End to end: Solmir-setup.exe installs into this Wine prefix, and the uninstaller, started the
 // way the saver schedules it ("<install_dir>\uninstal.exe", quoted, no arguments) or silently,
 // leaves nothing of the product behind.
-#include "support/saver_process.h"
-#include "support/test_support.h"
+#include "support/support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // What Windows reads from the built Solmir.scr before any of its code runs: the version block,
 // the manifest, the DLLs it imports and the icons.
-#include "support/test_support.h"
+#include "support/support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

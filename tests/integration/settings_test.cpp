@@ -2,7 +2,7 @@
 #include "resource.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
-#include "support/saver_process.h"
+#include "support/support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // real registry. Each test empties the keys it uses first.
 #include "engine/engine.h"
 #include "settings/settings.h"
-#include "support/saver_process.h"
+#include "support/support.h"
 
 #include <gtest/gtest.h>
 

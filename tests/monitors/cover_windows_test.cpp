@@ -2,7 +2,7 @@
 // dies with the saver window and passes mouse movement and keys on to the
 // saver exactly as if they had happened over it.
 #include "shell/shell.h"
-#include "support/saver_process.h"
+#include "support/support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,171 @@
+#include "support/support.h"
+
+#include <stdlib.h>
+
+std::string SolmirScrPath()
+{
+    // CTest hands over the Unix path; Wine maps the Unix root to drive Z:.
+    std::string path = __argc < 2 ? "" : __argv[1];
+    if (!path.empty() && path[0] == '/')
+    {
+        path = "Z:" + path;
+    }
+    for (char& c : path)
+    {
+        c = c == '/' ? '\\' : c;
+    }
+    return path;
+}
+
+std::string TestProgramFolder()
+{
+    char path[MAX_PATH];
+    std::string folder(path, GetModuleFileNameA(NULL, path, sizeof(path)));
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+bool ReadFileBytes(const std::string& path, std::string* bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+    {
+        return false;
+    }
+    DWORD size = GetFileSize(file, NULL), read = 0;
+    bytes->assign(size, '\0');
+    BOOL ok = size == 0 || ReadFile(file, &(*bytes)[0], size, &read, NULL);
+    CloseHandle(file);
+    return ok && read == size;
+}
+
+SaverProcess::~SaverProcess()
+{
+    if (info.hProcess)
+    {
+        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
+        {
+            TerminateProcess(info.hProcess, 0xDEAD);
+            WaitForSingleObject(info.hProcess, 5000);
+        }
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+}
+
+bool StartProgram(const std::string& exe, const std::string& tail, SaverProcess* process)
+{
+    std::string line = "\"" + exe + "\" " + tail;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    return CreateProcessA(exe.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                          &process->info) != 0;
+}
+
+DWORD WaitForExit(const SaverProcess& process, DWORD timeoutMs)
+{
+    WaitUntil([&] { return WaitForSingleObject(process.info.hProcess, 0) == WAIT_OBJECT_0; },
+              timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.info.hProcess, &code);
+    return code;
+}
+
+void PumpMessagesFor(DWORD ms)
+{
+    for (DWORD start = GetTickCount(), spent = 0; spent < ms; spent = GetTickCount() - start)
+    {
+        MSG msg = {};
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, NULL, FALSE, ms - spent, QS_ALLINPUT);
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    for (DWORD start = GetTickCount(); !done(); PumpMessagesFor(5))
+    {
+        if (GetTickCount() - start >= timeoutMs)
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string WindowTitle(HWND hwnd)
+{
+    char text[256] = {};
+    GetWindowTextA(hwnd, text, sizeof(text));
+    return text;
+}
+
+std::string WindowClass(HWND hwnd)
+{
+    char text[256] = {};
+    GetClassNameA(hwnd, text, sizeof(text));
+    return text;
+}
+
+void DeleteTree(HKEY root, const char* path)
+{
+    RegDeleteTreeA(root, path);
+    RegDeleteKeyA(root, path);
+}
+
+void SetDword(HKEY root, const char* path, const char* name, DWORD value)
+{
+    RegSetKeyValueA(root, path, name, REG_DWORD, &value, sizeof(value));
+}
+
+void SetString(HKEY root, const char* path, const char* name, const char* text)
+{
+    RegSetKeyValueA(root, path, name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
+}
+
+void DeleteValue(HKEY root, const char* path, const char* name)
+{
+    RegDeleteKeyValueA(root, path, name);
+}
+
+DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback)
+{
+    DWORD value = 0, size = sizeof(value);
+    bool ok = RegGetValueA(root, path, name, RRF_RT_REG_DWORD, NULL, &value, &size) == 0;
+    return ok ? value : fallback;
+}
+
+bool ReadString(HKEY root, const char* path, const char* name, std::string* text)
+{
+    char buffer[1024];
+    DWORD size = sizeof(buffer);
+    bool ok = RegGetValueA(root, path, name, RRF_RT_REG_SZ, NULL, buffer, &size) == 0;
+    *text = ok ? buffer : *text;
+    return ok;
+}
+
+std::string MakeTempFolder(const char* prefix)
+{
+    char base[MAX_PATH];
+    GetTempPathA(sizeof(base), base);
+    std::string folder = base + std::string(prefix) + std::to_string(GetCurrentProcessId()) + "-" +
+                         std::to_string(GetTickCount());
+    return CreateDirectoryA(folder.c_str(), NULL) ? folder + "\\" : std::string();
+}
+
+void RemoveFolder(const std::string& folder)
+{
+    WIN32_FIND_DATAA data = {};
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    for (bool more = !folder.empty() && find != INVALID_HANDLE_VALUE; more;
+         more = FindNextFileA(find, &data))
+    {
+        DeleteFileA((folder + data.cFileName).c_str());
+    }
+    FindClose(find);
+    RemoveDirectoryA(folder.c_str());
+}
