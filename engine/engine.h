@@ -65,9 +65,7 @@ float BoundSpeed(float speed);
 // ---- Frame loop and fades (frame_loop.cpp, fade.cpp) ------------------------
 
 extern DWORD g_dwCycleStart; // tick when the shown module's interval began
-extern DWORD g_dwLastFrame;  // tick when the last frame passed pacing
 extern int g_nFadeState;     // 0 none, 2 fading out, 1 fading in
-extern float g_fFadeAngle;   // phase of the running fade, radians
 
 const DWORD FRAME_PERIOD_MS = 30;
 const float FADE_STEP = 0.026179917f; // bits 0x3CD67744: 1.5 degrees of fade phase per frame

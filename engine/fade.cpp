@@ -7,7 +7,7 @@
 #include <math.h>
 
 int g_nFadeState;
-float g_fFadeAngle;
+static float g_fFadeAngle; // phase of the running fade, radians
 
 float FadeOutLevel(float angle)
 {

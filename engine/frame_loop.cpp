@@ -8,7 +8,7 @@
 #include "resource.h"
 
 DWORD g_dwCycleStart;
-DWORD g_dwLastFrame;
+static DWORD g_dwLastFrame; // tick when the last frame passed pacing
 
 DWORD PaceDelay(DWORD now, DWORD lastFrame)
 {

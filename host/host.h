@@ -18,7 +18,6 @@
 extern bool g_bSaverMode;     // the animation runs in the saver window, not the settings dialog
 extern bool g_bFullScreen;    // the saver window is as wide as the desktop
 extern bool g_bStopRequested; // stop the animation and close
-extern bool g_bClosing;       // tear-down has run
 extern bool g_bInTick;        // a tick is being processed; nested ticks are dropped
 
 void ResetRunFlags(); // all five false, as at the start of a run

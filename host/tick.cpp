@@ -10,7 +10,7 @@
 bool g_bSaverMode;
 bool g_bFullScreen;
 bool g_bStopRequested;
-bool g_bClosing;
+static bool g_bClosing; // tear-down has run
 bool g_bInTick;
 
 namespace

@@ -5,7 +5,7 @@
 #include "render/render.h"
 #include "resource.h"
 
-HWND g_hGLWnd;
+static HWND g_hGLWnd; // window the context draws into; its DC is released to it
 HDC g_hDC;
 HGLRC g_hRC;
 GLUquadric* g_pQuadric;

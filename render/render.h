@@ -13,7 +13,6 @@
 
 // ---- GL context (gl_context.cpp, pixel_format.cpp) --------------------------
 
-extern HWND g_hGLWnd;          // window the context draws into; its DC is released to it
 extern HDC g_hDC;              // device context of g_hGLWnd, or null
 extern HGLRC g_hRC;            // rendering context, or null
 extern GLUquadric* g_pQuadric; // smooth-normal, textured quadric for the cylinder; never deleted
@@ -69,8 +68,6 @@ extern float g_fRingAngle;               // module 1 spin accumulator (the ring 
 extern float g_fCylinderAngle;           // module 2 spin accumulator
 const int ORBIT_RINGS = 4;               // module 3's rings
 extern float g_fOrbitPhase[ORBIT_RINGS]; // module 3: each ring's place on its circle, radians
-extern float g_fOrbitSpin[ORBIT_RINGS];  // module 3: each ring's spin about its own axis, degrees
-extern bool g_bOrbitInit;                // module 3 has not yet set its phases
 extern float g_fRingListScale;           // scale the ring display list was compiled for; 0 = none
 extern GLuint g_uRingList;               // the ring display list; 0 = none
 

@@ -9,8 +9,8 @@
 float g_fRingAngle;
 float g_fCylinderAngle;
 float g_fOrbitPhase[ORBIT_RINGS];
-float g_fOrbitSpin[ORBIT_RINGS];
-bool g_bOrbitInit = true;
+static float g_fOrbitSpin[ORBIT_RINGS]; // module 3: each ring's spin about its own axis, degrees
+static bool g_bOrbitInit = true;        // module 3 has not yet set its phases
 
 void ResetSceneState()
 {

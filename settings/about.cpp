@@ -12,8 +12,10 @@
 #define SOLMIR_WEB_ADDRESS "http://www.quenwick.com/solmir"
 #define SOLMIR_MAIL_ADDRESS "solmir@quenwick.com"
 
-const char g_szWebLink[] = "-new " SOLMIR_WEB_ADDRESS;
-const char g_szMailLink[] = "mailto:" SOLMIR_MAIL_ADDRESS "?subject=Solmir screen saver";
+static const char g_szWebLink[] = "-new " SOLMIR_WEB_ADDRESS; // "-new " and the product web address
+static const char g_szMailLink[] =
+    "mailto:" SOLMIR_MAIL_ADDRESS
+    "?subject=Solmir screen saver"; // "mailto:" address with its subject
 
 namespace
 {

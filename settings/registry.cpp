@@ -7,7 +7,7 @@
 
 const char g_szProductKey[] = "Software\\Quenwick\\Solmir";
 char g_szRegPath[64];
-char g_szRegClass[40];
+static char g_szRegClass[40]; // class name of the window given at the last selection
 
 // Copies text into a buffer of the given size, cutting it short when needed;
 // the buffer always ends terminated. Returns false when the text did not fit.

@@ -15,7 +15,6 @@
 
 extern const char g_szProductKey[]; // "Software\Quenwick\Solmir", the product's key path
 extern char g_szRegPath[64];        // selected key path, relative to a hive
-extern char g_szRegClass[40];       // class name of the window given at the last selection
 
 void RegSelectKey(HWND hwnd, const char* path);
 int32_t RegReadValue(const char* name, int32_t defaultValue);
@@ -27,12 +26,6 @@ char* RegReadUserString(const char* name, char* buffer, DWORD size, const char* 
 bool RegWriteUserString(const char* name, const char* text);
 
 // ---- Settings dialog (settings_dialog.cpp) ----------------------------------
-
-extern bool g_bEditHasKeys;  // the interval box is in use: keys go to it, not the view
-extern HWND g_hPreviewFrame; // control 1008, where the preview is shown
-extern HWND g_hPreviewView;  // popup laid over control 1008 that the preview's GL draws into
-extern int g_nSpinStep;      // direction of the spin arrow just pressed: +1 up, -1 down, 0 none
-extern HMODULE g_hCommonControls; // comctl32, loaded when the settings dialog starts
 
 // Loads the common controls and registers the up-down control class the
 // dialog template uses; call before the dialog is created.
@@ -56,9 +49,6 @@ int ClampCycleTime(int seconds);
 int SpinArrowStep(int delta, int low, int high);
 
 // ---- About dialog and links (about.cpp) -------------------------------------
-
-extern const char g_szWebLink[];  // "-new " and the product web address
-extern const char g_szMailLink[]; // "mailto:" address with its subject
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void OpenUrlInBrowser(const char* text);

@@ -4,7 +4,7 @@
 // simply off.
 #include "shell/shell.h"
 
-HMODULE g_hPasswordLib;
+static HMODULE g_hPasswordLib; // PASSWORD.CPL while loaded
 VerifyPasswordProc g_pfnVerifyPassword;
 
 namespace

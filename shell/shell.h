@@ -43,17 +43,8 @@ INT_PTR ShowSettingsDialog(HWND owner);
 
 // ---- Saver window (saver_window.cpp, center.cpp) ----------------------------
 
-extern HWND g_hSaverWnd;         // the saver window of this process, or null
-extern int g_bPreview;           // 1 when the window is a child of a preview window
-extern int g_bCloseGranted;      // 1 once a close was granted; input then gets default handling
-extern int g_bVerifying;         // 1 while a password request is on screen
-extern POINT g_ptCursorRef;      // reference cursor position for mouse dismissal
-extern UINT g_nMouseThreshold;   // dismissal threshold in pixels (100)
-extern DWORD g_dwLastVerifyTick; // tick at the end of the last password request; ~0 = none
-extern HMODULE g_hImm;           // IMM32.DLL when already loaded in the process
-typedef HIMC(WINAPI* ImmAssociateContextProc)(HWND, HIMC);
-extern ImmAssociateContextProc g_pfnImmAssociateContext; // from g_hImm
-extern HIMC g_hPrevImc; // input context detached from the window at creation
+extern HWND g_hSaverWnd;    // the saver window of this process, or null
+extern POINT g_ptCursorRef; // reference cursor position for mouse dismissal
 
 // Saving when `parent` is null, else preview inside it. Returns 0 when another
 // saver already runs, -1 when no window could be made, otherwise the quit
@@ -84,7 +75,6 @@ void DestroyCoverWindows();
 // ---- Password verification and change (password.cpp) -----------------------
 
 typedef BOOL(WINAPI* VerifyPasswordProc)(HWND);
-extern HMODULE g_hPasswordLib;                 // PASSWORD.CPL while loaded
 extern VerifyPasswordProc g_pfnVerifyPassword; // VerifyScreenSavePwd; set while one is required
 
 void LoadPasswordVerifier();
