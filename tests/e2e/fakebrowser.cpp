@@ -1,5 +1,5 @@
-// A stand-in browser and mail program for the link tests: registered as the
-// system's open command, it records how it was started and ends at once.
+// A stand-in browser: registered as the system's HTTP open command, it keeps
+// the command line it was started with and ends at once.
 #include <windows.h>
 
 #include <string.h>
@@ -7,20 +7,7 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const char* line = GetCommandLineA();
-    HKEY key = NULL;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenwick\\SolmirLinkTest", 0, NULL, 0,
-                        KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
-    {
-        return 1;
-    }
-    DWORD starts = 0;
-    DWORD size = sizeof(starts);
-    RegQueryValueExA(key, "starts", NULL, NULL, reinterpret_cast<BYTE*>(&starts), &size);
-    ++starts;
-    RegSetValueExA(key, "command line", 0, REG_SZ, reinterpret_cast<const BYTE*>(line),
-                   static_cast<DWORD>(strlen(line) + 1));
-    RegSetValueExA(key, "starts", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&starts),
-                   sizeof(starts));
-    RegCloseKey(key);
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Quenwick\\SolmirLinkTest", "command line", REG_SZ,
+                    line, static_cast<DWORD>(strlen(line) + 1));
     return 0;
 }

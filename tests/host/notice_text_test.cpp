@@ -1,6 +1,6 @@
-// The notice's rate line, the run-once command and the run-once names, built
-// into buffers followed by guard bytes, so an overrun or a missing terminator
-// shows. Portable: also built natively under the sanitizers.
+// The run-once command and the run-once names, built into buffers followed by
+// guard bytes, so an overrun or a missing terminator shows. Built natively,
+// under the sanitizers.
 #include "host/notice_text.h"
 
 #include <gtest/gtest.h>
@@ -21,30 +21,6 @@ template <typename Format> std::string Guarded(size_t size, bool fits, Format fo
     EXPECT_TRUE(memchr(bytes.data(), '\0', size) != NULL) << "not terminated";
     EXPECT_EQ(std::string(8, '\x5A'), std::string(bytes.data() + size, 8)) << "overrun";
     return std::string(bytes.data(), strnlen(bytes.data(), size));
-}
-
-TEST(FrameRateText, ShowsTheRateWithTwoDecimalsAndTruncates)
-{
-    const struct
-    {
-        float rate;
-        size_t size;
-        bool fits;
-        const char* text;
-    } rows[] = {
-        {5000.0f / 261.0f, FRAME_RATE_TEXT_SIZE, true,
-         "The current frame rate is: 19.16 frames per second."},
-        {2.5f, 51, true, "The current frame rate is: 2.50 frames per second."}, // exactly fits
-        {2.5f, 50, false, "The current frame rate is: 2.50 frames per second"},
-        {2.5f, 1, false, ""},
-    };
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE(testing::Message() << "buffer " << row.size);
-        EXPECT_EQ(row.text, Guarded(row.size, row.fits,
-                                    [&](char* text, size_t size)
-                                    { return FormatFrameRateText(text, size, row.rate); }));
-    }
 }
 
 TEST(RemovalCommand, IsTheQuotedPathOfTheUninstaller)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace
 {
 
@@ -15,8 +17,7 @@ std::string Expand(const char* path)
     return buffer;
 }
 
-const HKEY kMachine = HKEY_LOCAL_MACHINE;
-const HKEY kUser = HKEY_CURRENT_USER;
+const HKEY kMachine = HKEY_LOCAL_MACHINE, kUser = HKEY_CURRENT_USER;
 const char kProductKey[] = "Software\\Quenwick\\Solmir";
 const char kVendorKey[] = "Software\\Quenwick";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Solmir";
@@ -25,50 +26,41 @@ const char kDesktopKey[] = "Control Panel\\Desktop";
 // A 64-bit process sees the real System32, where the installer must have put the saver.
 const std::string kInstalledScr = Expand("%SystemRoot%\\system32\\Solmir.scr");
 const std::string kVendorDir = Expand("%ProgramFiles%\\Quenwick");
-const std::string kInstallDir = kVendorDir + "\\Solmir";
-const std::string kUninstaller = kInstallDir + "\\uninstal.exe";
-// What the saver schedules, and so how Windows starts the uninstaller at log-on.
-const std::string kScheduledRemoval = "\"" + kUninstaller + "\"";
-const std::string kUpperCaseRemoval =
-    "\"" + Expand("%ProgramFiles%\\QUENWICK\\SOLMIR\\UNINSTAL.EXE") + "\"";
+const std::string kUninstaller = kVendorDir + "\\Solmir\\uninstal.exe";
+const std::string kScheduled = "\"" + kUninstaller + "\""; // as Windows runs it at log-on
 const char kOtherSaver[] = "C:\\windows\\system32\\Other.scr";
 const DWORD kTimeoutMs = 30000;
 const DWORD kSettingsMarker = 42; // "cycle time" the user chose before installing
 
-enum Outcome
-{
-    KEPT,
-    REMOVED
-};
-
-// Run-once entries waiting for the next log-on: ours from presses of "Remove Solmir" (written
-// without quotes by older savers, and to the user's list when the machine's was closed to the
-// saver), and other programs' under names like ours.
+// Run-once entries waiting for the next log-on: ours from presses of "Remove Solmir" (unquoted
+// from older savers, in the user's list when the machine's was closed to the saver), and other
+// programs' under names like ours.
 const struct
 {
-    const char* name;
     HKEY hive;
-    const char* value;
+    const char* name;
     std::string command;
-    Outcome outcome;
-} kRunOnceEntries[] = {
-    {"ours goes", kMachine, "kill_saver", kScheduledRemoval, REMOVED},
-    {"another program's stays", kMachine, "kill_saver1", "C:\\cleanup.exe", KEPT},
-    {"ours without quotes goes", kMachine, "kill_saver2", kUninstaller, REMOVED},
-    {"ours in the user's list goes", kUser, "kill_saver", kScheduledRemoval, REMOVED},
-    {"ours in the user's list without quotes goes", kUser, "kill_saver1", kUninstaller, REMOVED},
-    {"ours in other letter case goes", kUser, "kill_saver2", kUpperCaseRemoval, REMOVED},
-    {"another program's in the user's list stays", kUser, "kill_saver3", "\"C:\\x.exe\"", KEPT},
-    {"one of another name stays", kUser, "cleanup", kScheduledRemoval, KEPT},
+    bool ours;
+} kRunOnce[] = {
+    {kMachine, "kill_saver", kScheduled, true},
+    {kMachine, "kill_saver1", "C:\\cleanup.exe", false},
+    {kMachine, "kill_saver2", kUninstaller, true},
+    {kUser, "kill_saver", kScheduled, true},
+    {kUser, "kill_saver1", kUninstaller, true},
+    {kUser, "kill_saver2", "\"" + Expand("%ProgramFiles%\\QUENWICK\\SOLMIR\\UNINSTAL.EXE") + "\"",
+     true},
+    {kUser, "kill_saver3", "\"C:\\x.exe\"", false},
+    {kUser, "cleanup", kScheduled, false},
 };
 
+// A dialog the run must show, found by a text in it, and the button to press (a wizard's Next
+// and Finish are IDOK); whileShown runs first.
 struct Reply
 {
-    const char* dialogText;
-    int buttonId;                   // a wizard's Next and Finish are IDOK
-    void (*pfnWhileShown)() = NULL; // runs before the button is clicked
+    const char* text;
+    int button;
+    void (*whileShown)() = NULL;
 };
-typedef std::vector<Reply> Replies;
 const Reply kWelcome = {"Setup will install the Solmir screen saver on your computer.", IDOK};
 const Reply kFinish = {"Quenwick Software Solmir has been installed on your computer.", IDOK};
 const char kOffer[] = "Do you want to make Solmir your screen saver now?";
@@ -76,79 +68,66 @@ const char kConfirm[] = "Do you want to remove Quenwick Software Solmir from you
 const char kAskSettings[] = "Do you also want to remove your Solmir settings";
 const Reply kRemovedNote = {"Quenwick Software Solmir was removed from your computer.", IDOK};
 
-// ---- Runs
-
-// The shown window (a message box, a wizard) with a control at any depth whose text holds
-// `text`.
+// The shown window (a message box, a wizard) with a control at any depth holding `text`.
 HWND FindDialogWithText(const char* text)
 {
     std::pair<const char*, HWND> search(text, NULL);
     EnumChildWindows(
         GetDesktopWindow(),
-        [](HWND child, LPARAM lParam) -> BOOL
+        [](HWND child, LPARAM p) -> BOOL
         {
-            auto* pSearch = reinterpret_cast<std::pair<const char*, HWND>*>(lParam);
-            if (IsWindowVisible(child) &&
-                WindowTitle(child).find(pSearch->first) != std::string::npos)
-            {
-                pSearch->second = GetAncestor(child, GA_ROOT);
-            }
-            return pSearch->second == NULL;
+            auto* s = reinterpret_cast<std::pair<const char*, HWND>*>(p);
+            bool hit =
+                IsWindowVisible(child) && WindowTitle(child).find(s->first) != std::string::npos;
+            s->second = hit ? GetAncestor(child, GA_ROOT) : NULL;
+            return !hit;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.second;
 }
 
-// Waits for each dialog in turn and clicks its button.
-bool Answer(const Replies& replies)
-{
-    for (const Reply& reply : replies)
-    {
-        HWND dialog = NULL;
-        if (!WaitUntil([&] { return (dialog = FindDialogWithText(reply.dialogText)) != NULL; },
-                       kTimeoutMs))
-        {
-            return false;
-        }
-        if (reply.pfnWhileShown != NULL)
-        {
-            reply.pfnWhileShown();
-        }
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(reply.buttonId, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, reply.buttonId)));
-    }
-    return true;
-}
-
-bool HasEnded(HANDLE hJob)
-{
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
-    return QueryInformationJobObject(hJob, JobObjectBasicAccountingInformation, &info, sizeof(info),
-                                     NULL) &&
-           info.ActiveProcesses == 0;
-}
-
-// Runs `commandLine` until it and every process it started have ended, answering its dialogs;
-// the exit code, or STILL_ACTIVE when a dialog or the end did not come. The uninstaller copies
-// itself to the temporary folder, starts the copy and exits at once: hence the job.
-DWORD RunToEnd(const std::string& commandLine, const Replies& replies = {})
+// Runs `commandLine` until it and every process it started have ended, answering its dialogs
+// in turn; the exit code, or STILL_ACTIVE when a dialog or the end did not come. The
+// uninstaller copies itself to the temporary folder, starts the copy and exits: hence the job.
+DWORD RunToEnd(std::string commandLine, const std::vector<Reply>& replies = {})
 {
     // Wine starts its desktop process when a program first needs it; started by the installer
     // it would land in the job and never end.
     GetDesktopWindow();
-    std::string buffer = commandLine;
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    HANDLE hJob = CreateJobObjectA(NULL, NULL);
+    HANDLE job = CreateJobObjectA(NULL, NULL);
     DWORD code = STILL_ACTIVE;
     // Suspended, so the first process is in the job before it can start another.
-    if (hJob != NULL && CreateProcessA(NULL, &buffer[0], NULL, NULL, FALSE, CREATE_SUSPENDED, NULL,
-                                       NULL, &startup, &process))
+    if (CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL,
+                       &startup, &process))
     {
-        if (AssignProcessToJobObject(hJob, process.hProcess) &&
-            ResumeThread(process.hThread) == 1 && Answer(replies) &&
-            WaitUntil([&] { return HasEnded(hJob); }, kTimeoutMs))
+        bool answered =
+            AssignProcessToJobObject(job, process.hProcess) && ResumeThread(process.hThread) == 1;
+        for (const Reply& reply : replies)
+        {
+            HWND dialog = NULL;
+            answered =
+                answered &&
+                WaitUntil([&] { return (dialog = FindDialogWithText(reply.text)); }, kTimeoutMs);
+            if (answered && reply.whileShown)
+            {
+                reply.whileShown();
+            }
+            PostMessageA(dialog, WM_COMMAND, reply.button,
+                         (LPARAM)GetDlgItem(dialog, reply.button));
+        }
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+        if (answered &&
+            WaitUntil(
+                [&]
+                {
+                    return QueryInformationJobObject(job, JobObjectBasicAccountingInformation,
+                                                     &info, sizeof(info), NULL) &&
+                           info.ActiveProcesses == 0;
+                },
+                kTimeoutMs))
         {
             GetExitCodeProcess(process.hProcess, &code);
         }
@@ -156,8 +135,8 @@ DWORD RunToEnd(const std::string& commandLine, const Replies& replies = {})
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    TerminateJobObject(hJob, 1); // a failed test leaves no installer waiting
-    CloseHandle(hJob);
+    TerminateJobObject(job, 1); // a failed test leaves no installer waiting
+    CloseHandle(job);
     return code;
 }
 
@@ -165,13 +144,6 @@ std::string Install(const char* options)
 {
     const std::string scr = SolmirScrPath();
     return "\"" + scr.substr(0, scr.find_last_of('\\')) + "\\Solmir-setup.exe\"" + options;
-}
-
-// ---- The machine
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The 64-bit saver would never find a key the installer wrote to the 32-bit view.
@@ -198,23 +170,22 @@ std::string CurrentSaver()
 }
 const std::string kSolmirOn = kInstalledScr + ", on";
 const std::string kOtherOn = std::string(kOtherSaver) + ", on";
-const char kNoSaver[] = "<missing>, off";
+const std::string kNoSaver = "<missing>, off";
 
 // A machine without Solmir but with removals of it still scheduled, where the user has Solmir
 // settings from an earlier installation and another current screen saver.
 void ResetMachine()
 {
     DeleteFileA(kInstalledScr.c_str());
-    RemoveFolder(kInstallDir + "\\");
+    RemoveFolder(kVendorDir + "\\Solmir\\");
     RemoveDirectoryA(kVendorDir.c_str());
-    ASSERT_FALSE(FileExists(kInstalledScr));
     DeleteTree(kMachine, kVendorKey);
     DeleteTree(kMachine, kUninstallKey);
-    for (const auto& entry : kRunOnceEntries)
-    {
-        SetString(entry.hive, kRunOnceKey, entry.value, entry.command.c_str());
-    }
     DeleteTree(kUser, kVendorKey);
+    for (const auto& entry : kRunOnce)
+    {
+        SetString(entry.hive, kRunOnceKey, entry.name, entry.command.c_str());
+    }
     SetDword(kUser, kProductKey, "cycle time", kSettingsMarker);
     SetString(kUser, kDesktopKey, "SCRNSAVE.EXE", kOtherSaver);
     SetString(kUser, kDesktopKey, "ScreenSaveActive", "1");
@@ -222,41 +193,36 @@ void ResetMachine()
 
 void ExpectInstalled()
 {
-    std::string built;
-    std::string scr;
-    std::string uninstaller;
-    ASSERT_TRUE(ReadFileBytes(SolmirScrPath(), &built));
-    ASSERT_TRUE(ReadFileBytes(kInstalledScr, &scr));
-    ASSERT_TRUE(ReadFileBytes(kUninstaller, &uninstaller));
+    std::string built, scr;
+    ASSERT_TRUE(ReadFileBytes(SolmirScrPath(), &built) && ReadFileBytes(kInstalledScr, &scr));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(kUninstaller.c_str()));
     EXPECT_TRUE(built == scr) << "the installed saver differs from the built one";
-    EXPECT_EQ(kInstallDir, Text(kMachine, kProductKey, "install_dir"));
+    EXPECT_EQ(kVendorDir + "\\Solmir", Text(kMachine, kProductKey, "install_dir"));
     EXPECT_FALSE(HasKey(kMachine, kProductKey, KEY_WOW64_32KEY));
     EXPECT_FALSE(HasKey(kMachine, kUninstallKey, KEY_WOW64_32KEY));
     // The Add/Remove Programs entry.
     auto arp = [](const char* name) { return Text(kMachine, kUninstallKey, name); };
     EXPECT_EQ("Quenwick Software Solmir", arp("DisplayName"));
     EXPECT_EQ(kInstalledScr + ",0", arp("DisplayIcon"));
-    EXPECT_EQ(kInstallDir, arp("InstallLocation"));
-    EXPECT_EQ("\"" + kUninstaller + "\"", arp("UninstallString"));
-    EXPECT_EQ("\"" + kUninstaller + "\" /S", arp("QuietUninstallString"));
-    EXPECT_EQ(1u, ReadDword(kMachine, kUninstallKey, "NoModify", 0));
-    EXPECT_EQ(1u, ReadDword(kMachine, kUninstallKey, "NoRepair", 0));
-    const double kb = (scr.size() + uninstaller.size()) / 1024.0;
-    EXPECT_NEAR(kb, ReadDword(kMachine, kUninstallKey, "EstimatedSize", 0), 2.0);
+    EXPECT_EQ(kVendorDir + "\\Solmir", arp("InstallLocation"));
+    EXPECT_EQ(kScheduled, arp("UninstallString"));
+    EXPECT_EQ(kScheduled + " /S", arp("QuietUninstallString"));
+    EXPECT_EQ(1u, ReadDword(kMachine, kUninstallKey, "NoModify", 0) &
+                      ReadDword(kMachine, kUninstallKey, "NoRepair", 0));
 }
 
-// Nothing of the product is left; the installer wrote nothing to the 32-bit view.
+// Nothing of the product is left, and of the removals waiting only other programs' stay.
 void ExpectRemoved()
 {
-    EXPECT_FALSE(FileExists(kInstalledScr));
-    EXPECT_FALSE(FileExists(kVendorDir)) << "the Quenwick folder";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(kInstalledScr.c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(kVendorDir.c_str())) << "the folder";
     EXPECT_FALSE(HasKey(kMachine, kVendorKey));
     EXPECT_FALSE(HasKey(kMachine, kUninstallKey));
-    for (const auto& entry : kRunOnceEntries)
+    for (const auto& entry : kRunOnce)
     {
         std::string command;
-        EXPECT_EQ(entry.outcome == KEPT, ReadString(entry.hive, kRunOnceKey, entry.value, &command))
-            << "run-once entry: " << entry.name;
+        EXPECT_EQ(!entry.ours, ReadString(entry.hive, kRunOnceKey, entry.name, &command))
+            << (entry.hive == kUser ? "HKCU " : "HKLM ") << entry.name << " = " << entry.command;
     }
 }
 
@@ -264,26 +230,20 @@ TEST(Installer, InstallPlacesSolmirAndMakesItCurrentOnlyWhenAsked)
 {
     const struct
     {
-        const char* name;
+        const char* what;
         const char* options;
-        Replies replies;
+        std::vector<Reply> replies;
         std::string saverAfter;
     } rows[] = {
         {"silent, it keeps the current saver", " /S", {}, kOtherOn},
         {"silent with /SETSAVER, it makes Solmir current", " /S /SETSAVER", {}, kSolmirOn},
-        {"interactive, it asks, and Yes makes Solmir current",
-         "",
-         {kWelcome, {kOffer, IDYES}, kFinish},
-         kSolmirOn},
-        {"interactive, it asks, and No keeps the current saver",
-         "",
-         {kWelcome, {kOffer, IDNO}, kFinish},
-         kOtherOn},
+        {"asked, Yes makes Solmir current", "", {kWelcome, {kOffer, IDYES}, kFinish}, kSolmirOn},
+        {"asked, No keeps the current saver", "", {kWelcome, {kOffer, IDNO}, kFinish}, kOtherOn},
     };
     for (const auto& row : rows)
     {
-        SCOPED_TRACE(row.name);
-        ASSERT_NO_FATAL_FAILURE(ResetMachine());
+        SCOPED_TRACE(row.what);
+        ResetMachine();
         ASSERT_EQ(0u, RunToEnd(Install(row.options), row.replies));
         ExpectInstalled();
         EXPECT_EQ(row.saverAfter, CurrentSaver());
@@ -296,53 +256,66 @@ TEST(Installer, InstallPlacesSolmirAndMakesItCurrentOnlyWhenAsked)
 // Several presses of "Remove Solmir" start several uninstallers at the same log-on.
 void StartSecondUninstaller()
 {
-    EXPECT_EQ(0u, RunToEnd(kScheduledRemoval)) << "the second uninstaller did not leave";
+    EXPECT_EQ(0u, RunToEnd(kScheduled)) << "the second uninstaller did not leave";
     ExpectInstalled();
 }
 
 // Started by Windows at log-on exactly as scheduled, the uninstaller asks before it acts.
 TEST(Installer, RemovalAsksUnlessSilentAndKeepsTheSettingsUnlessTold)
 {
-    const Replies decline = {{kConfirm, IDNO}};
-    const Replies remove = {{kConfirm, IDYES}, {kAskSettings, IDNO}, kRemovedNote};
-    const Replies removeAll = {{kConfirm, IDYES}, {kAskSettings, IDYES}, kRemovedNote};
-    const Replies removeWhileSecond = {
-        {kConfirm, IDYES, StartSecondUninstaller}, {kAskSettings, IDNO}, kRemovedNote};
+    const std::vector<Reply> keep = {{kConfirm, IDYES}, {kAskSettings, IDNO}, kRemovedNote};
     const struct
     {
-        const char* name;
+        const char* what;
         const char* install;
         const char* options;
-        Replies replies;
-        void (*pfnExpectProduct)();
+        std::vector<Reply> replies;
+        bool removed;
         std::string saverAfter;
-        Outcome settings;
+        bool settingsKept;
     } rows[] = {
-        {"declined, it changes nothing", " /S /SETSAVER", "", decline, ExpectInstalled, kSolmirOn,
-         KEPT},
-        {"confirmed, it keeps the settings", " /S /SETSAVER", "", remove, ExpectRemoved, kNoSaver,
-         KEPT},
-        {"confirmed twice, it removes the settings", " /S /SETSAVER", "", removeAll, ExpectRemoved,
-         kNoSaver, REMOVED},
-        {"asking, it lets a second one leave unasked", " /S /SETSAVER", "", removeWhileSecond,
-         ExpectRemoved, kNoSaver, KEPT},
-        {"silent, it keeps the settings", " /S /SETSAVER", " /S", Replies{}, ExpectRemoved,
-         kNoSaver, KEPT},
-        {"silent with /REMOVESETTINGS, it removes them", " /S /SETSAVER", " /S /REMOVESETTINGS",
-         Replies{}, ExpectRemoved, kNoSaver, REMOVED},
-        {"silent, it keeps another current saver", " /S", " /S", Replies{}, ExpectRemoved, kOtherOn,
-         KEPT},
+        {"declined, it changes nothing",
+         " /S /SETSAVER",
+         "",
+         {{kConfirm, IDNO}},
+         false,
+         kSolmirOn,
+         true},
+        {"confirmed, it keeps the settings", " /S /SETSAVER", "", keep, true, kNoSaver, true},
+        {"confirmed twice, it removes the settings",
+         " /S /SETSAVER",
+         "",
+         {{kConfirm, IDYES}, {kAskSettings, IDYES}, kRemovedNote},
+         true,
+         kNoSaver,
+         false},
+        {"asking, it lets a second one leave unasked",
+         " /S /SETSAVER",
+         "",
+         {{kConfirm, IDYES, StartSecondUninstaller}, {kAskSettings, IDNO}, kRemovedNote},
+         true,
+         kNoSaver,
+         true},
+        {"silent, it keeps the settings", " /S /SETSAVER", " /S", {}, true, kNoSaver, true},
+        {"silent with /REMOVESETTINGS, it removes them",
+         " /S /SETSAVER",
+         " /S /REMOVESETTINGS",
+         {},
+         true,
+         kNoSaver,
+         false},
+        {"silent, it keeps another current saver", " /S", " /S", {}, true, kOtherOn, true},
     };
     for (const auto& row : rows)
     {
-        SCOPED_TRACE(row.name);
-        ASSERT_NO_FATAL_FAILURE(ResetMachine());
+        SCOPED_TRACE(row.what);
+        ResetMachine();
         ASSERT_EQ(0u, RunToEnd(Install(row.install)));
-        ASSERT_EQ(0u, RunToEnd(kScheduledRemoval + row.options, row.replies));
-        row.pfnExpectProduct();
+        ASSERT_EQ(0u, RunToEnd(kScheduled + row.options, row.replies));
+        row.removed ? ExpectRemoved() : ExpectInstalled();
         EXPECT_EQ(row.saverAfter, CurrentSaver());
-        EXPECT_EQ(row.settings == KEPT, HasKey(kUser, kProductKey));
-        EXPECT_EQ(row.settings == KEPT, HasKey(kUser, kVendorKey));
+        EXPECT_EQ(row.settingsKept, HasKey(kUser, kProductKey));
+        EXPECT_EQ(row.settingsKept, HasKey(kUser, kVendorKey));
     }
 }
 

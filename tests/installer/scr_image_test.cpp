@@ -99,11 +99,7 @@ TEST(ScrImage, EachIconLoadsAtEachOfItsSizes)
             GetObjectA(info.hbmColor, sizeof(color), &color);
             EXPECT_EQ(size, color.bmWidth);
             std::string bits(size * size * 4, '\0');
-            BITMAPINFO bi = {};
-            bi.bmiHeader = {sizeof(BITMAPINFOHEADER), size, size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-            HDC hdc = GetDC(NULL);
-            GetDIBits(hdc, info.hbmColor, 0, size, &bits[0], &bi, DIB_RGB_COLORS);
-            ReleaseDC(NULL, hdc);
+            GetBitmapBits(info.hbmColor, (LONG)bits.size(), &bits[0]);
             int shown = 0;
             for (int k = 0; k < size * size; ++k)
                 shown += (*(const DWORD*)&bits[k * 4] & 0xFFFFFF) != 0;

@@ -1,7 +1,5 @@
-// The GL context on a real window under Wine (larger than the screen, so
-// that a frame's drawing takes its time): the format it runs on, the
-// probe's verdict on a slow renderer, each module's scene read back, and the
-// frame loop that presents only clean frames.
+// The GL context on a real window under Wine, larger than the screen so that a frame takes
+// its time: the format it runs on, the probe's verdict on a slow renderer, the scenes.
 #include "engine/engine.h"
 #include "host/host.h"
 #include "render/render.h"
@@ -69,10 +67,8 @@ TEST_F(GLContext, RunsOnAFormatWithoutMultisampling)
     EXPECT_EQ(0, sampleBuffers);
 }
 
-// A machine forty times slower than this one: its clock runs forty times as
-// fast. What the probe must time is the GL's work, which a driver does after
-// the calls have returned; a probe that does not wait for it finds every
-// renderer fast.
+// A machine forty times slower than this one: its clock runs forty times as fast. The
+// probe must time the GL's work, which a driver does after the calls have returned.
 DWORD WINAPI FortyTimesSlower()
 {
     LARGE_INTEGER now, frequency;
@@ -99,8 +95,7 @@ TEST_F(GLContext, ProbeFindsASlowRendererSlow)
     g_fFrameRate = PROBE_UNMEASURED_RATE;
 }
 
-// Replaces level 0 of a texture slot with one colour: opaque white, or clear
-// black, which the alpha test cuts away.
+// Level 0 of a texture slot in one colour: opaque white, or clear black (cut away).
 void PaintTexture(int slot, uint8_t value)
 {
     const std::vector<uint8_t> texels(2 * 2 * 4, value);
@@ -109,9 +104,9 @@ void PaintTexture(int slot, uint8_t value)
     glBindTexture(GL_TEXTURE_2D, g_Textures[TEX_CYLINDER].glName);
 }
 
-// Each scene in its built-in view, its texture white and the other clear,
-// fills part of the window and steps its animation; a pending GL error fails
-// the frame; inactive, it draws black and stands still.
+// Each scene in its built-in view, its texture white and the other clear, fills part of
+// the window and steps its animation; a pending GL error fails the frame; inactive, it
+// draws black and stands still.
 TEST_F(GLContext, ScenesDrawTheirObjectWithTheirTextureAndStep)
 {
     const struct
@@ -150,69 +145,6 @@ TEST_F(GLContext, ScenesDrawTheirObjectWithTheirTextureAndStep)
         EXPECT_EQ(0, CountLit());
         EXPECT_EQ(before, *row.state);
     }
-}
-
-DWORD g_dwTestNow = 100000;
-
-DWORD WINAPI TestTickCount()
-{
-    return g_dwTestNow;
-}
-
-void WINAPI TestSleep(DWORD ms)
-{
-    g_dwTestNow += ms;
-}
-
-// Red of the window's pixel on the screen, once GL has finished.
-int ScreenRed()
-{
-    glFinish();
-    Sleep(50);
-    HDC screen = GetDC(NULL);
-    COLORREF c = GetPixel(screen, 8, 8);
-    ReleaseDC(NULL, screen);
-    return GetRValue(c);
-}
-
-TEST_F(GLContext, FrameLoopPresentsOnlyCleanFramesWhileRunning)
-{
-    g_pfnTickCount = TestTickCount;
-    g_pfnSleep = TestSleep;
-    g_bSaverMode = g_bFullScreen = true;
-    g_nModule = 0; // the cleared frame: black
-    const struct
-    {
-        const char* what;
-        bool pendingError, stop, presented;
-    } rows[] = {
-        {"a clean frame is presented", false, false, true},
-        {"a frame with a GL error is not", true, false, false},
-        {"nothing is presented after a stop request", false, true, false},
-    };
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.what);
-        glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        SwapBuffers(g_hDC);
-        ASSERT_EQ(255, ScreenRed()) << "the red frame did not reach the screen";
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        while (glGetError() != GL_NO_ERROR)
-        {
-        }
-        if (row.pendingError)
-        {
-            glEnable(0x7FFF); // not a capability: GL_INVALID_ENUM
-        }
-        g_bStopRequested = row.stop;
-        g_dwTestNow += FRAME_PERIOD_MS;
-        RenderFrame(s_hWnd);
-        g_bStopRequested = false;
-        EXPECT_EQ(row.presented ? 0 : 255, ScreenRed());
-    }
-    g_pfnTickCount = GetTickCount;
-    g_pfnSleep = Sleep;
 }
 
 } // namespace

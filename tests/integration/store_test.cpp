@@ -15,25 +15,20 @@ namespace
 const char kScratch[] = "Software\\Quenwick\\SolmirStoreTest";
 const DWORD kMissing = 0xDEADBEEF; // read back when a value is not stored
 
-DWORD ValueCount(HKEY hive, const char* path)
+// The number of values of a key (kMissing when there is no key), and its class.
+DWORD ValueCount(HKEY hive, const char* path, std::string* keyClass = nullptr)
 {
     HKEY key = NULL;
-    DWORD values = kMissing;
-    RegOpenKeyExA(hive, path, 0, KEY_READ, &key);
-    RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
-    RegCloseKey(key);
-    return values;
-}
-
-std::string KeyClass(const char* path)
-{
     char text[64] = {};
-    DWORD size = sizeof(text);
-    HKEY key = NULL;
-    RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key);
-    RegQueryInfoKeyA(key, text, &size, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+    DWORD size = sizeof(text), values = kMissing;
+    RegOpenKeyExA(hive, path, 0, KEY_READ, &key);
+    RegQueryInfoKeyA(key, text, &size, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
     RegCloseKey(key);
-    return text;
+    if (keyClass != nullptr)
+    {
+        *keyClass = text;
+    }
+    return values;
 }
 
 TEST(ModuleParamsLoad, StoredValuesAreReadInRangeAndSavedBack)
@@ -102,7 +97,9 @@ TEST(RegistryStore, ReadsCreateNothingAndWritesRecordTheClass)
 
     RegSelectKey(NULL, kScratch); // no window: the class of the last selection stays
     EXPECT_TRUE(RegWriteValue("v", 5));
-    EXPECT_STRCASEEQ("Button", KeyClass(kScratch).c_str());
+    std::string keyClass;
+    ValueCount(HKEY_CURRENT_USER, kScratch, &keyClass);
+    EXPECT_STRCASEEQ("Button", keyClass.c_str());
 
     // More than four bytes is not a number of the store's.
     SetString(HKEY_CURRENT_USER, kScratch, "s", "1234");
@@ -119,34 +116,24 @@ TEST(RegistryStore, ReadsCreateNothingAndWritesRecordTheClass)
     DestroyWindow(button);
 }
 
+// A path that does not fit would address another key: nothing is selected,
+// and nothing is read or written anywhere, not in the key selected before.
 TEST(RegistryStore, RefusedPathSelectsNothing)
 {
     const std::string longest = "Software\\Quenwick\\" + std::string(sizeof(g_szRegPath) - 19, 'k');
-    const struct
+    const std::pair<std::string, bool> rows[] = {
+        {longest, true}, {longest + "k", false}, {"", false}}; // path, selected
+    for (const auto& [path, selected] : rows)
     {
-        const char* what;
-        std::string path;
-        bool selected;
-    } rows[] = {
-        {"path that just fits", longest, true},
-        {"one character too long", longest + "k", false},
-        {"empty path would address the hive itself", "", false},
-    };
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.what);
         DeleteTree(HKEY_CURRENT_USER, kScratch);
-        SetDword(HKEY_CURRENT_USER, kScratch, "v", 5);
         RegSelectKey(NULL, kScratch);
-        RegSelectKey(NULL, row.path.c_str());
-        EXPECT_EQ(row.selected, RegWriteValue("w", 3));
-        EXPECT_EQ(row.selected ? 3 : 9, RegReadValue("w", 9));
-        // Nothing is touched elsewhere: not the key selected before, not the root.
-        EXPECT_EQ(1u, ValueCount(HKEY_CURRENT_USER, kScratch));
-        EXPECT_EQ(9u, ReadDword(HKEY_CURRENT_USER, NULL, "w", 9));
-        DeleteTree(HKEY_CURRENT_USER, row.path.c_str());
+        RegSelectKey(NULL, path.c_str());
+        EXPECT_EQ(selected, RegWriteValue("w", 3)) << path.size();
+        EXPECT_EQ(selected ? 3 : 9, RegReadValue("w", 9)) << path.size();
+        EXPECT_EQ(kMissing, ValueCount(HKEY_CURRENT_USER, kScratch)) << path.size();
+        EXPECT_EQ(9u, ReadDword(HKEY_CURRENT_USER, NULL, "w", 9)) << path.size();
     }
-    DeleteTree(HKEY_CURRENT_USER, kScratch);
+    DeleteTree(HKEY_CURRENT_USER, longest.c_str()); // never an empty path: that is the whole hive
 }
 
 // String reads into a buffer pre-filled with 0xCC beyond the size given: always

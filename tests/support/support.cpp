@@ -28,13 +28,9 @@ bool ReadFileBytes(const std::string& path, std::string* bytes)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-    {
-        return false;
-    }
     DWORD size = GetFileSize(file, NULL), read = 0;
-    bytes->assign(size, '\0');
-    BOOL ok = size == 0 || ReadFile(file, &(*bytes)[0], size, &read, NULL);
+    bytes->assign(size == INVALID_FILE_SIZE ? 0 : size, '\0');
+    bool ok = file != INVALID_HANDLE_VALUE && ReadFile(file, &(*bytes)[0], size, &read, NULL);
     CloseHandle(file);
     return ok && read == size;
 }
@@ -100,15 +96,13 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
 std::string WindowTitle(HWND hwnd)
 {
     char text[256] = {};
-    GetWindowTextA(hwnd, text, sizeof(text));
-    return text;
+    return GetWindowTextA(hwnd, text, sizeof(text)) ? text : "";
 }
 
 std::string WindowClass(HWND hwnd)
 {
     char text[256] = {};
-    GetClassNameA(hwnd, text, sizeof(text));
-    return text;
+    return GetClassNameA(hwnd, text, sizeof(text)) ? text : "";
 }
 
 void DeleteTree(HKEY root, const char* path)
@@ -125,11 +119,6 @@ void SetDword(HKEY root, const char* path, const char* name, DWORD value)
 void SetString(HKEY root, const char* path, const char* name, const char* text)
 {
     RegSetKeyValueA(root, path, name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
-}
-
-void DeleteValue(HKEY root, const char* path, const char* name)
-{
-    RegDeleteKeyValueA(root, path, name);
 }
 
 DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback)

@@ -7,11 +7,8 @@
 #include <functional>
 #include <string>
 
-// Path of the built Solmir.scr as a Windows path (argv[1] of every test program).
-std::string SolmirScrPath();
-// Folder of this test program, with a trailing backslash.
-std::string TestProgramFolder();
-// The whole content of a file; false when it cannot be read.
+std::string SolmirScrPath();     // the built Solmir.scr, given as argv[1], as a Windows path
+std::string TestProgramFolder(); // this test program's, with a trailing backslash
 bool ReadFileBytes(const std::string& path, std::string* bytes);
 
 // A started program; ended (if still running) and closed on destruction.
@@ -22,11 +19,9 @@ struct SaverProcess
 };
 // Starts `exe` with the command line "\"exe\" tail". False when it could not start.
 bool StartProgram(const std::string& exe, const std::string& tail, SaverProcess* process);
-// Exit code once the process has ended, or STILL_ACTIVE after `timeoutMs`.
-DWORD WaitForExit(const SaverProcess& process, DWORD timeoutMs);
-// Runs this thread's messages for `ms`.
-void PumpMessagesFor(DWORD ms);
-// Polls `done` (pumping messages) until it holds or `timeoutMs` passed.
+DWORD WaitForExit(const SaverProcess& process, DWORD timeoutMs); // or STILL_ACTIVE
+void PumpMessagesFor(DWORD ms);                                  // runs this thread's messages
+// Polls `done`, running this thread's messages, until it holds or `timeoutMs` passed.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 std::string WindowTitle(HWND hwnd);
@@ -36,7 +31,6 @@ std::string WindowClass(HWND hwnd);
 void DeleteTree(HKEY root, const char* path);
 void SetDword(HKEY root, const char* path, const char* name, DWORD value);
 void SetString(HKEY root, const char* path, const char* name, const char* text);
-void DeleteValue(HKEY root, const char* path, const char* name);
 DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback);
 bool ReadString(HKEY root, const char* path, const char* name, std::string* text);
 
