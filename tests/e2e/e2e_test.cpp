@@ -223,9 +223,9 @@ TEST(SettingsDialog, StoresOnOkOnly)
 TEST(SettingsDialog, PreviewAboutAndLinks)
 {
     RunCases({
-        {"the preview turns, stands still under About, and goes with a minimized dialog", "", "/c",
-         "turning:frame; click:16; box:Solmir Screen Saver; still:frame; ESC; gone; "
-         "turning:frame; minimize; viewhidden; restore; turning:frame; click:2",
+        {"the preview turns, again after About, and goes with a minimized dialog", "", "/c",
+         "turning:frame; click:16; box:Solmir Screen Saver; ESC; gone; turning:frame; minimize; "
+         "viewhidden; restore; turning:frame; click:2",
          1, ""},
         {"the preview follows its frame's new size", "", "/c",
          "turning:frame; resize:1008=40,30,300,200; fits; click:2", 1, ""},
