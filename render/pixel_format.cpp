@@ -1,6 +1,8 @@
 // Pixel-format choice: our own scoring over every format the device offers,
 // rather than trusting ChoosePixelFormat, so that a software format is never
-// taken and the smallest sufficient depth buffer wins. Many formats share the
+// taken and the smallest sufficient depth buffer wins. ChoosePixelFormat is
+// not even asked: a device that offers a format the score accepts has one it
+// would choose, and asking costs another pass over the formats at each start. Many formats share the
 // top score; among them the cheapest is taken. A multisampled format looks
 // like a plain one in its descriptor but costs several times the work and
 // memory of every frame, so the driver is asked which formats have samples.
@@ -144,21 +146,6 @@ int FindPixelFormat(HDC hdc, int colorBits)
 {
     PIXELFORMATDESCRIPTOR pfd = {};
     const int count = DescribePixelFormat(hdc, 1, sizeof pfd, &pfd);
-
-    // Only asked so that a device without any OpenGL format is refused the
-    // way the system would; its answer is not used.
-    PIXELFORMATDESCRIPTOR wanted = {};
-    wanted.nSize = sizeof wanted;
-    wanted.nVersion = 1;
-    wanted.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    wanted.iPixelType = PFD_TYPE_RGBA;
-    wanted.cColorBits = 32;
-    wanted.cDepthBits = 24;
-    wanted.iLayerType = PFD_MAIN_PLANE;
-    if (ChoosePixelFormat(hdc, &wanted) == 0)
-    {
-        return 0;
-    }
 
     // The formats of the best score so far; a better one starts the list anew.
     PixelFormatChoice ties[MAX_PIXEL_FORMAT_TIES];
