@@ -2,10 +2,11 @@
 // rather than trusting ChoosePixelFormat, so that a software format is never
 // taken and the smallest sufficient depth buffer wins. ChoosePixelFormat is
 // not even asked: a device that offers a format the score accepts has one it
-// would choose, and asking costs another pass over the formats at each start. Many formats share the
-// top score; among them the cheapest is taken. A multisampled format looks
-// like a plain one in its descriptor but costs several times the work and
-// memory of every frame, so the driver is asked which formats have samples.
+// would choose, and asking costs another pass over the formats at each start.
+// Many formats share the top score; among them the cheapest is taken. A
+// multisampled format looks like a plain one in its descriptor but costs
+// several times the work and memory of every frame, so the driver is asked
+// which formats have samples.
 #include "render/render.h"
 
 namespace

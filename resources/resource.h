@@ -2,9 +2,9 @@
 #pragma once
 
 // Icons and textures
-#define IDI_EMBLEM 104        // shown in the notice and About dialogs
-#define IDR_TGA_RING 101      // ring band texture, 984 x 525
-#define IDR_TGA_CYLINDER 107  // cylinder band texture, 2048 x 128
+#define IDI_EMBLEM 104       // shown in the notice and About dialogs
+#define IDR_TGA_RING 101     // ring band texture, 984 x 525
+#define IDR_TGA_CYLINDER 107 // cylinder band texture, 2048 x 128
 
 // Dialogs
 #define IDD_ABOUT 100
@@ -25,7 +25,7 @@
 #define IDC_PREVIEW_MODULE3 1026
 #define IDC_PREVIEW_MODULE4 1027
 #define IDC_PREVIEW_MODULE5 1028
-#define IDC_PREVIEW_LAST 1033 // module m's preview button is 1023 + m; the frame loop marks up to here
+#define IDC_PREVIEW_LAST 1033 // preview buttons run 1024 to here; module m's is 1023 + m
 #define IDC_CYCLE_SPIN 1034
 #define IDC_CYCLE_TIME 1035
 #define IDC_ENABLE_ALL 1046
