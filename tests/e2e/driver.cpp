@@ -545,8 +545,7 @@ const std::pair<const char*, Action> kSteps[] = {
      }},
 };
 
-// What must be found afterwards; see driver.h. Product values are the items
-// not named here.
+// What must be found afterwards (product values: the items not named here).
 const std::pair<const char*, Action> kSees[] = {
     {"runonce",
      [](Run& run, Text value)

@@ -165,7 +165,6 @@ TEST(Password, AskedBeforeTheSaverCloses)
     });
 }
 
-// A build whose clock makes every frame take as long as given.
 TEST(SlowMachine, NoticeAndRemoval)
 {
     const std::string notice = "box:Oops, looks like there is a problem...=2.50 frames";
