@@ -52,8 +52,7 @@ const DWORD PROBE_QUICK_MS = 50;           // a first frame this quick settles i
 const DWORD PROBE_SLOW_MS = 200;           // a first frame slower than this settles it: too slow
 const float PROBE_MIN_RATE = 12.0f;        // five timed frames below this rate fail the probe
 const float PROBE_UNMEASURED_RATE = 33.0f; // the rate kept when the first frame settled it
-const float FRAME_RATE_FLOOR =
-    3.0f; // below it a failed probe leaves only cleared frames (or the notice)
+const float FRAME_RATE_FLOOR = 3.0f; // below it a failed probe shows blank frames or the notice
 
 struct FrameRateVerdict
 {

@@ -13,9 +13,8 @@
 #define SOLMIR_MAIL_ADDRESS "solmir@quenwick.com"
 
 static const char g_szWebLink[] = "-new " SOLMIR_WEB_ADDRESS; // "-new " and the product web address
-static const char g_szMailLink[] =
-    "mailto:" SOLMIR_MAIL_ADDRESS
-    "?subject=Solmir screen saver"; // "mailto:" address with its subject
+// "mailto:" address with its subject
+static const char g_szMailLink[] = "mailto:" SOLMIR_MAIL_ADDRESS "?subject=Solmir screen saver";
 
 namespace
 {
