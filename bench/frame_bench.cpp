@@ -51,14 +51,20 @@ struct StartupCost
     double ms;
 };
 
-static void AddCost(StartupCost* cost, double startMs)
+// Adds the time since it was made to its cost, for calls before the first frame.
+struct CostTimer
 {
-    if (g_Figures.presented == 0)
+    StartupCost* cost;
+    double startMs;
+    ~CostTimer()
     {
-        cost->calls++;
-        cost->ms += ReadBenchMs() - startMs;
+        if (g_Figures.presented == 0)
+        {
+            cost->calls++;
+            cost->ms += ReadBenchMs() - startMs;
+        }
     }
-}
+};
 
 #define TIMED_IMPORT(type, name, params, args)                                                     \
     extern "C" type(WINAPI* __imp_##name) params;                                                  \
@@ -66,10 +72,8 @@ static void AddCost(StartupCost* cost, double startMs)
     static StartupCost g_cost##name = {#name, 0, 0.0};                                             \
     static type WINAPI Timed##name params                                                          \
     {                                                                                              \
-        const double startMs = ReadBenchMs();                                                      \
-        type result = g_pfnReal##name args;                                                        \
-        AddCost(&g_cost##name, startMs);                                                           \
-        return result;                                                                             \
+        CostTimer timer = {&g_cost##name, ReadBenchMs()};                                          \
+        return g_pfnReal##name args;                                                               \
     }
 
 TIMED_IMPORT(int, DescribePixelFormat, (HDC dc, int format, UINT size, PIXELFORMATDESCRIPTOR* pfd),
@@ -84,23 +88,12 @@ TIMED_IMPORT(GLint, gluBuild2DMipmaps,
              (GLenum target, GLint components, GLint width, GLint height, GLenum format,
               GLenum type, const void* data),
              (target, components, width, height, format, type, data))
-#define TIMED_VOID_IMPORT(name, label, params, args)                                               \
-    extern "C" void(WINAPI * __imp_##name) params;                                                 \
-    static void(WINAPI * g_pfnReal##name) params;                                                  \
-    static StartupCost g_cost##name = {label, 0, 0.0};                                             \
-    static void WINAPI Timed##name params                                                          \
-    {                                                                                              \
-        const double startMs = ReadBenchMs();                                                      \
-        g_pfnReal##name args;                                                                      \
-        AddCost(&g_cost##name, startMs);                                                           \
-    }
-
-TIMED_VOID_IMPORT(glTexImage2D, "glTexImage2D",
-                  (GLenum target, GLint level, GLint internal, GLsizei width, GLsizei height,
-                   GLint border, GLenum format, GLenum type, const void* pixels),
-                  (target, level, internal, width, height, border, format, type, pixels))
+TIMED_IMPORT(void, glTexImage2D,
+             (GLenum target, GLint level, GLint internal, GLsizei width, GLsizei height,
+              GLint border, GLenum format, GLenum type, const void* pixels),
+             (target, level, internal, width, height, border, format, type, pixels))
 // The probe waits for the GL with glFinish; that wait is its cost.
-TIMED_VOID_IMPORT(glFinish, "glFinish(probe)", (), ())
+TIMED_IMPORT(void, glFinish, (), ())
 
 static void Redirect(void** slot, void* hook, void** real)
 {
