@@ -168,12 +168,10 @@ TEST(Password, AskedBeforeTheSaverCloses)
 TEST(SlowMachine, NoticeAndRemoval)
 {
     const std::string notice = "box:Oops, looks like there is a problem...=2.50 frames";
-    const std::string removed = notice + "; click:1047; box:Screen saver will be removed.; ENTER; "
-                                         "gone; click:1";
-    const std::string refused = notice + "; click:1047; box:Screen saver will not be removed.; "
-                                         "ENTER; gone; click:1";
-    const char kFolder[] = "install_dir=C:\\Program Files\\Quenwick\\Solmir";
-    const std::string slow = std::string("slow=400; ") + kFolder;
+    const std::string remove = notice + "; click:1047; box:Screen saver will ";
+    const std::string removed = remove + "be removed.; ENTER; gone; click:1";
+    const std::string refused = remove + "not be removed.; ENTER; gone; click:1";
+    const std::string slow = "slow=400; install_dir=C:\\Program Files\\Quenwick\\Solmir";
     RunCases({
         {"4 frames per second runs the animation", "slow=250", "/s", "PGDN; move:-150,0", 0,
          "mod1 depth=2070"},

@@ -46,11 +46,10 @@ class GLContext : public ::testing::Test
 };
 HWND GLContext::s_hWnd;
 
-// The share of the back buffer's pixels that are not black.
+// How many of the back buffer's pixels are not black.
 int CountLit()
 {
     std::vector<uint8_t> frame((size_t)kWidth * kHeight * 4, 0xAB);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
     int lit = 0;
     for (size_t i = 0; i < frame.size(); i += 4)
