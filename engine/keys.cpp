@@ -51,10 +51,8 @@ static void ShowParamDump(HWND window)
 // gets its stored view and a whole cycle interval, and any fade ends white.
 static void SwitchModule(HWND window, bool forward)
 {
-    StoreViewToModule(g_nModule);
-    g_nModule = forward ? NextActiveModule(g_nModule) : PrevActiveModule(g_nModule);
-    LoadViewFromModule(g_nModule);
-    g_dwCycleStart = ReadTickCount();
+    ShowModule(forward ? NextActiveModule(g_nModule) : PrevActiveModule(g_nModule));
+    StartModuleCycle();
     ResetFade();
     if (!g_bSaverMode)
     {

@@ -73,16 +73,11 @@ void OnSaverCreate(HWND hwnd)
     DetachInputContext(hwnd);
     GetCursorPos(&g_ptCursorRef);
     HideCursorWhenSaving();
-    if (!g_bPreview)
-    {
-        CreateCoverWindows();
-    }
 }
 
 void OnSaverDestroy(HWND hwnd)
 {
     RestoreInputContext(hwnd);
-    DestroyCoverWindows();
     PostQuitMessage(0);
 }
 
@@ -175,6 +170,8 @@ int RunSaverWindow(HWND parent)
     DWORD exStyle = 0;
     DWORD style = 0;
     const char* title = NULL;
+    int x = 0;
+    int y = 0;
     int width = 0;
     int height = 0;
     if (parent)
@@ -190,8 +187,11 @@ int RunSaverWindow(HWND parent)
     }
     else
     {
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
+        // Every monitor: the virtual screen, left of and above the primary too.
+        x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
         // One saver on screen is enough: wake the running one instead.
         HWND running = FindWindowA(kSaverClass, kSaverTitle);
         if (running && IsWindow(running))
@@ -207,7 +207,7 @@ int RunSaverWindow(HWND parent)
 
     if (RegisterClassA(&wc))
     {
-        g_hSaverWnd = CreateWindowExA(exStyle, kSaverClass, title, style, 0, 0, width, height,
+        g_hSaverWnd = CreateWindowExA(exStyle, kSaverClass, title, style, x, y, width, height,
                                       parent, NULL, g_hInstance, NULL);
     }
 

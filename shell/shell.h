@@ -62,16 +62,6 @@ void CenterOnDesktop(HWND hwnd);
 // Top-left corner that centres a window of the given rectangle on the desktop.
 POINT CenteredOrigin(RECT desktop, RECT window);
 
-// ---- Cover windows over the other monitors (cover_windows.cpp) --------------
-
-const int MAX_COVER_WINDOWS = 16;
-extern const char COVER_CLASS_NAME[];        // window class of the cover windows
-extern HWND g_hCoverWnds[MAX_COVER_WINDOWS]; // one black window per non-primary monitor
-extern int g_nCoverWnds;                     // how many of g_hCoverWnds are in use
-
-void CreateCoverWindows();
-void DestroyCoverWindows();
-
 // ---- Password verification and change (password.cpp) -----------------------
 
 typedef BOOL(WINAPI* VerifyPasswordProc)(HWND);
