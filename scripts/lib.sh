@@ -4,7 +4,7 @@
 SOLMIR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 SOLMIR_PACKAGES="cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
  mingw-w64-tools googletest wine wine64 xvfb xauth xdotool x11-utils libgl1-mesa-dri
- imagemagick nsis libstb-dev clang libclang-rt-14-dev g++ python3"
+ imagemagick nsis libstb-dev clang libclang-rt-14-dev g++ python3 fonts-wine"
 
 solmir_sudo() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -19,6 +19,16 @@ solmir_install_deps() {
     echo "Installing: ${missing[*]}"
     solmir_sudo apt-get update -qq
     solmir_sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Wine's own Windows fonts (MS Sans Serif, Tahoma, Marlett, the small and system
+# fonts) from fonts-wine, into the Fonts folder of the prefix $WINEPREFIX. Wine
+# does not look where Debian puts them; without them every dialog is laid out
+# in DejaVu Sans, far wider than the 8-point MS Sans Serif it asks for, and the
+# caption buttons show Marlett's letters.
+solmir_copy_fonts() {
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 
 # Configures and builds the cross-compiled product and tests into $1 (default build/).

@@ -263,7 +263,10 @@ void StartSecondUninstaller()
 // Started by Windows at log-on exactly as scheduled, the uninstaller asks before it acts.
 TEST(Installer, RemovalAsksUnlessSilentAndKeepsTheSettingsUnlessTold)
 {
+    const char kSet[] = " /S /SETSAVER", kWipe[] = " /S /REMOVESETTINGS";
     const std::vector<Reply> keep = {{kConfirm, IDYES}, {kAskSettings, IDNO}, kRemovedNote};
+    const std::vector<Reply> drop = {keep[0], {kAskSettings, IDYES}, kRemovedNote};
+    const std::vector<Reply> second = {{kConfirm, IDYES, StartSecondUninstaller}, keep[1], keep[2]};
     const struct
     {
         const char* what;
@@ -274,36 +277,12 @@ TEST(Installer, RemovalAsksUnlessSilentAndKeepsTheSettingsUnlessTold)
         std::string saverAfter;
         bool settingsKept;
     } rows[] = {
-        {"declined, it changes nothing",
-         " /S /SETSAVER",
-         "",
-         {{kConfirm, IDNO}},
-         false,
-         kSolmirOn,
-         true},
-        {"confirmed, it keeps the settings", " /S /SETSAVER", "", keep, true, kNoSaver, true},
-        {"confirmed twice, it removes the settings",
-         " /S /SETSAVER",
-         "",
-         {{kConfirm, IDYES}, {kAskSettings, IDYES}, kRemovedNote},
-         true,
-         kNoSaver,
-         false},
-        {"asking, it lets a second one leave unasked",
-         " /S /SETSAVER",
-         "",
-         {{kConfirm, IDYES, StartSecondUninstaller}, {kAskSettings, IDNO}, kRemovedNote},
-         true,
-         kNoSaver,
-         true},
-        {"silent, it keeps the settings", " /S /SETSAVER", " /S", {}, true, kNoSaver, true},
-        {"silent with /REMOVESETTINGS, it removes them",
-         " /S /SETSAVER",
-         " /S /REMOVESETTINGS",
-         {},
-         true,
-         kNoSaver,
-         false},
+        {"declined, it changes nothing", kSet, "", {{kConfirm, IDNO}}, false, kSolmirOn, true},
+        {"confirmed, it keeps the settings", kSet, "", keep, true, kNoSaver, true},
+        {"confirmed twice, it removes the settings", kSet, "", drop, true, kNoSaver, false},
+        {"asking, it lets a second one leave unasked", kSet, "", second, true, kNoSaver, true},
+        {"silent, it keeps the settings", kSet, " /S", {}, true, kNoSaver, true},
+        {"silent with /REMOVESETTINGS, it removes them", kSet, kWipe, {}, true, kNoSaver, false},
         {"silent, it keeps another current saver", " /S", " /S", {}, true, kOtherOn, true},
     };
     for (const auto& row : rows)

@@ -73,17 +73,11 @@ TEST(ScrImage, ImportsOnlyDllsEveryWindowsSince7Ships)
 TEST(ScrImage, EachIconLoadsAtEachOfItsSizes)
 {
     HMODULE hScr = MapScr();
-    const struct
+    // Each group with its largest size in pixels.
+    for (const auto& [name, expected] :
+         {std::pair<LPCSTR, int>{"ID_APP", 256}, {MAKEINTRESOURCEA(104), 48}})
     {
-        LPCSTR group;
-        int largest; // pixels
-    } rows[] = {
-        {"ID_APP", 256},
-        {MAKEINTRESOURCEA(104), 48},
-    };
-    for (const auto& row : rows)
-    {
-        HRSRC hInfo = FindResourceA(hScr, row.group, MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
+        HRSRC hInfo = FindResourceA(hScr, name, MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
         const BYTE* group = (const BYTE*)LockResource(LoadResource(hScr, hInfo));
         ASSERT_TRUE(group != NULL);
         int largest = 0;
@@ -91,7 +85,7 @@ TEST(ScrImage, EachIconLoadsAtEachOfItsSizes)
         {
             const int size = group[6 + 14 * i] == 0 ? 256 : group[6 + 14 * i]; // 0 means 256
             largest = size > largest ? size : largest;
-            HICON hIcon = (HICON)LoadImageA(hScr, row.group, IMAGE_ICON, size, size, 0);
+            HICON hIcon = (HICON)LoadImageA(hScr, name, IMAGE_ICON, size, size, 0);
             ICONINFO info = {};
             ASSERT_TRUE(GetIconInfo(hIcon, &info)) << size;
             // The colour image Windows made of the entry: as wide as asked, and mostly not black.
@@ -108,7 +102,7 @@ TEST(ScrImage, EachIconLoadsAtEachOfItsSizes)
             DeleteObject(info.hbmMask);
             DestroyIcon(hIcon);
         }
-        EXPECT_EQ(row.largest, largest);
+        EXPECT_EQ(expected, largest);
     }
 }
 
