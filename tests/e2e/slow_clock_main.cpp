@@ -1,6 +1,8 @@
 // Solmir.scr on a machine too slow for it: every read of the tick clock comes
 // SOLMIR_TEST_FRAME_MS (default 400) after the last, so the start-up probe
-// times its first frame at that. Everything else is the product itself.
+// times its first frame at that. With SOLMIR_TEST_STANDARD_USER set, the
+// token is no administrator's. Everything else is the product itself.
+#include "host/host.h"
 #include "shell/shell.h"
 
 #include <stdlib.h>
@@ -23,5 +25,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         s_dwStepMs = static_cast<DWORD>(atoi(step));
     }
     g_pfnTickCount = ReadSlowTickCount;
+    if (getenv("SOLMIR_TEST_STANDARD_USER") != NULL)
+    {
+        g_pfnIsAdministrator = [] { return false; };
+    }
     SaverEntry();
 }
