@@ -113,10 +113,6 @@ struct Run
     std::string installDir;
     const bool preview; // "/p": in a window of the test's
     explicit Run(const Case& row) : c(row), preview(std::string(row.command).rfind("/p", 0) == 0) {}
-    DWORD Pid() const
-    {
-        return process.info.dwProcessId;
-    }
     bool Alive() const
     {
         return WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
@@ -163,7 +159,7 @@ bool SetKeyAccess(HKEY hive, const char* path, bool readOnly)
 // Solmir's shown top-level windows, the top one first.
 std::vector<HWND> ShownWindows(const Run& run)
 {
-    std::pair<DWORD, std::vector<HWND>> search(run.Pid(), {});
+    std::pair<DWORD, std::vector<HWND>> search(run.process.info.dwProcessId, {});
     EnumWindows(
         [](HWND w, LPARAM p)
         {
@@ -219,25 +215,23 @@ std::string BoxText(HWND box)
 // Input is Solmir's once the system has queued it: whatever comes after is
 // taken after it. Keys go to the window in the foreground, the preview's being
 // the test's own; SendInput queues them before it returns.
-void PressKeys(const Run& run, const std::vector<WORD>& downs, const std::vector<WORD>& ups)
+void PressKeys(const Run& run, const std::vector<WORD>& keys)
 {
     DWORD owner = 0;
     EXPECT_TRUE(WaitUntil(
         [&]
         {
             GetWindowThreadProcessId(GetForegroundWindow(), &owner);
-            return run.preview || owner == run.Pid() || !run.Alive();
+            return run.preview || owner == run.process.info.dwProcessId || !run.Alive();
         },
         kTimeout));
-    std::vector<INPUT> inputs;
-    for (size_t i = 0; i < downs.size() + ups.size(); ++i)
+    std::vector<INPUT> inputs(2 * keys.size(), INPUT{INPUT_KEYBOARD, {}});
+    for (size_t i = 0; i < inputs.size(); ++i)
     {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = i < downs.size() ? downs[i] : ups[i - downs.size()];
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(input.ki.wVk, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = i < downs.size() ? 0 : KEYEVENTF_KEYUP;
-        inputs.push_back(input);
+        // All down in order, then up the other way round.
+        inputs[i].ki.wVk = keys[i < keys.size() ? i : inputs.size() - 1 - i];
+        inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyA(inputs[i].ki.wVk, MAPVK_VK_TO_VSC));
+        inputs[i].ki.dwFlags = i < keys.size() ? 0 : KEYEVENTF_KEYUP;
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -385,17 +379,17 @@ LRESULT CALLBACK PreviewHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 // Help or a context menu sent to the preview must be answered at once and
 // reach its parent. While this thread waits for the answer, it takes the
 // preview's own sends, unless it waits blocked: then the parent hangs.
-void SendToPreview(const Run& run, UINT message, UINT flags)
+void SendToPreview(const Run& run, bool menu, bool hung)
 {
     HELPINFO help = {sizeof(help), HELPINFO_WINDOW, 0, NULL, 0, {}};
     DWORD_PTR answer = 0;
     g_hHeard = NULL;
-    EXPECT_TRUE(SendMessageTimeoutA(run.main, message, 0,
-                                    message == WM_HELP ? reinterpret_cast<LPARAM>(&help) : 0, flags,
-                                    2000, &answer))
+    EXPECT_TRUE(SendMessageTimeoutA(run.main, menu ? WM_CONTEXTMENU : WM_HELP, 0,
+                                    menu ? 0 : reinterpret_cast<LPARAM>(&help),
+                                    hung ? SMTO_BLOCK : SMTO_NORMAL, 2000, &answer))
         << "the preview did not answer";
     EXPECT_EQ(1u, answer);
-    EXPECT_TRUE(flags || WaitUntil([&] { return g_hHeard == g_hHost; }, kTimeout));
+    EXPECT_TRUE(hung || WaitUntil([&] { return g_hHeard == g_hHost; }, kTimeout));
 }
 
 void ShowIconic(const Run& run, bool iconic)
@@ -566,9 +560,7 @@ const std::pair<const char*, Action> kSteps[] = {
          };
          EXPECT_TRUE(WaitUntil(still, kTimeout)) << "the scene moves";
      }},
-    {"help", [](Run& run, Text) { SendToPreview(run, WM_HELP, SMTO_NORMAL); }},
-    {"menu", [](Run& run, Text) { SendToPreview(run, WM_CONTEXTMENU, SMTO_NORMAL); }},
-    {"hunghelp", [](Run& run, Text) { SendToPreview(run, WM_HELP, SMTO_BLOCK); }},
+    {"help", [](Run& run, Text value) { SendToPreview(run, value == "menu", value == "hung"); }},
     {"resize",
      [](Run& run, Text value)
      {
@@ -641,69 +633,49 @@ const std::pair<const char*, Action> kSees[] = {
      }},
 };
 
-// Whether an item of a row (g given, d does, s sees) names what the driver knows.
-bool Known(char kind, Text item)
+// Plays an item of a row (g given, d does, s sees) on `run`; without one, only
+// tells whether the driver knows its name.
+bool Play(char kind, Text item, Run* run)
 {
     auto [name, value] = Pair(item, kind == 'd' ? ':' : '=');
-    if (kind != 'd')
-    {
-        return kind == 'g'
-                   ? Find(kGivens, name) || name.rfind("kill_saver", 0) == 0 || ProductValue(name)
-                   : Find(kSees, name) || StandinCount(name) || ProductValue(name);
-    }
-    if (Find(kSteps, name))
-    {
-        bool control = name == "checked" || name == "resize" || (name == "click" && !value.empty());
-        return !control || Control(value) >= 0;
-    }
+    const Action* action = kind == 'g'   ? Find(kGivens, name)
+                           : kind == 'd' ? Find(kSteps, name)
+                                         : Find(kSees, name);
+    bool control = name == "checked" || name == "resize" || (name == "click" && !value.empty());
+    // A key, alone or with a modifier: ALT+F4.
     auto [first, second] = Pair(item, '+');
-    return KeyCode(first) && (second.empty() || KeyCode(second));
-}
-
-void Given(Run& run, Text item)
-{
-    auto [name, value] = Pair(item);
-    if (const Action* action = Find(kGivens, name))
+    std::vector<WORD> keys = {KeyCode(first), KeyCode(second)};
+    keys.resize(second.empty() ? 1 : 2);
+    bool runOnce = kind == 'g' && name.rfind("kill_saver", 0) == 0;
+    bool standin = kind == 's' && StandinCount(name);
+    bool known = action        ? !control || Control(value) >= 0
+                 : kind == 'd' ? std::count(keys.begin(), keys.end(), 0) == 0
+                               : runOnce || standin || ProductValue(name);
+    if (!known || run == nullptr)
     {
-        (*action)(run, value);
+        return known;
     }
-    else if (name.rfind("kill_saver", 0) == 0)
+    if (action)
     {
-        SetString(HKEY_LOCAL_MACHINE, kRunOnceKey, name.c_str(), value.c_str());
+        (*action)(*run, value);
+    }
+    else if (kind == 'd')
+    {
+        PressKeys(*run, keys);
+    }
+    else if (kind == 'g')
+    {
+        runOnce ? SetString(HKEY_LOCAL_MACHINE, kRunOnceKey, name.c_str(), value.c_str())
+                : SetDword(HKEY_CURRENT_USER, kProductKey, name.c_str(), Number(value));
     }
     else
     {
-        SetDword(HKEY_CURRENT_USER, kProductKey, name.c_str(), Number(value));
+        EXPECT_EQ(Number(value),
+                  int(ReadDword(HKEY_CURRENT_USER, standin ? kStandinKey : kProductKey,
+                                name.c_str(), standin ? 0 : 0xDEADBEEF)))
+            << name;
     }
-}
-
-void Do(Run& run, Text step)
-{
-    auto [name, value] = Pair(step, ':');
-    if (const Action* action = Find(kSteps, name))
-    {
-        (*action)(run, value);
-        return;
-    }
-    // A key, alone or with a modifier: ALT+F4.
-    auto [first, second] = Pair(step, '+');
-    WORD a = KeyCode(first), b = KeyCode(second);
-    PressKeys(run, b ? std::vector<WORD>{a, b} : std::vector<WORD>{a},
-              b ? std::vector<WORD>{b, a} : std::vector<WORD>{a});
-}
-
-void See(Run& run, Text item)
-{
-    auto [name, value] = Pair(item);
-    bool standin = StandinCount(name);
-    if (const Action* action = Find(kSees, name))
-    {
-        (*action)(run, value);
-        return;
-    }
-    EXPECT_EQ(Number(value), int(ReadDword(HKEY_CURRENT_USER, standin ? kStandinKey : kProductKey,
-                                           name.c_str(), standin ? 0 : 0xDEADBEEF)))
-        << name;
+    return true;
 }
 
 // Everything a case may have changed, put back as a fresh machine has it.
@@ -738,12 +710,12 @@ void RunCase(const Case& c)
     {
         for (const std::string& item : Items(list))
         {
-            known = Known(kind, item) && known;
-            EXPECT_TRUE(Known(kind, item)) << "row \"" << c.what << "\": unknown "
-                                           << (kind == 'g'   ? "given"
-                                               : kind == 'd' ? "step"
-                                                             : "sees")
-                                           << " \"" << item << "\"";
+            known = Play(kind, item, nullptr) && known;
+            EXPECT_TRUE(Play(kind, item, nullptr)) << "row \"" << c.what << "\": unknown "
+                                                   << (kind == 'g'   ? "given"
+                                                       : kind == 'd' ? "step"
+                                                                     : "sees")
+                                                   << " \"" << item << "\"";
         }
     }
     if (!known)
@@ -754,7 +726,7 @@ void RunCase(const Case& c)
     Run run(c);
     for (const std::string& item : Items(c.given))
     {
-        Given(run, item);
+        Play('g', item, &run);
     }
     std::string command = c.command;
     if (run.preview)
@@ -782,14 +754,14 @@ void RunCase(const Case& c)
     {
         SCOPED_TRACE(step);
         run.main = run.main ? run.main : FindMain(run);
-        Do(run, step);
+        Play('d', step, &run);
     }
     EXPECT_EQ(static_cast<DWORD>(c.exitCode), WaitForExit(run.process, kTimeout));
     TerminateProcess(run.process.info.hProcess, 0xDEAD);
     WaitForSingleObject(run.process.info.hProcess, kTimeout);
     for (const std::string& item : Items(c.sees))
     {
-        See(run, item);
+        Play('s', item, &run);
     }
     DestroyWindow(g_hHost);
     g_hHost = NULL;

@@ -17,10 +17,10 @@
 //   closed); close and sendclose (WM_CLOSE posted or sent); wait:MS; set:NAME=V (a
 //   product DWORD, or the stand-in's answer); second (another /s start, which ends with
 //   0); free (the cursor held nowhere); turning:WHERE (two new frames: everything sent
-//   before has been taken) and still:WHERE (screen, or frame); help, menu, hunghelp (the
-//   preview's parent gets them, or hangs); resize:ID=X,Y,W,H; fits (the preview covers
-//   the frame, its scene centred); minimize, restore, viewhidden; checked:ID. An ID is
-//   the control's name in resource.h: IDOK, IDC_ABOUT …
+//   before has been taken) and still:WHERE (screen, or frame); help[:menu|hung] (help or a
+//   menu sent to the preview reaches its parent; or the parent hangs); resize:ID=X,Y,W,H; fits (the
+//   preview covers the frame, its scene centred); minimize, restore, viewhidden; checked:ID. An ID
+//   is the control's name in resource.h: IDOK, IDC_ABOUT …
 // sees: a product DWORD; runonce=HKLM/NAME|HKCU/NAME|none (the run-once values holding
 //   the uninstaller's quoted command); calls, loads, frees, running=N (the stand-in's
 //   counts); flag=0|1 (the saver-running flag); browser=TEXT (after its name).
