@@ -123,9 +123,12 @@ DWORD RunToEnd(std::string commandLine, const std::vector<Reply>& replies = {})
             WaitUntil(
                 [&]
                 {
+                    // On a busy machine Wine may count none for a moment before the
+                    // first has run: it too must have ended.
                     return QueryInformationJobObject(job, JobObjectBasicAccountingInformation,
                                                      &info, sizeof(info), NULL) &&
-                           info.ActiveProcesses == 0;
+                           info.ActiveProcesses == 0 &&
+                           WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
                 },
                 kTimeoutMs))
         {

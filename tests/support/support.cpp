@@ -2,19 +2,14 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
+
 std::string SolmirScrPath()
 {
     // CTest hands over the Unix path; Wine maps the Unix root to drive Z:.
     std::string path = __argc < 2 ? "" : __argv[1];
-    if (!path.empty() && path[0] == '/')
-    {
-        path = "Z:" + path;
-    }
-    for (char& c : path)
-    {
-        c = c == '/' ? '\\' : c;
-    }
-    return path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path.rfind('\\', 0) == 0 ? "Z:" + path : path;
 }
 
 std::string TestProgramFolder()
