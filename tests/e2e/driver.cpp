@@ -92,11 +92,6 @@ bool ProductValue(const std::string& name)
             name[4] == ' ' && params.find(" " + name.substr(5) + " ") != std::string::npos);
 }
 
-bool StandinCount(const std::string& name)
-{
-    return name == "calls" || name == "loads" || name == "frees" || name == "running";
-}
-
 // The preview's parent, a window of the test's own thread, and the wParam of
 // the last help or context menu it was given.
 HWND g_hHost;
@@ -109,7 +104,6 @@ struct Run
     SaverProcess process;
     HWND main = NULL; // the saver window, the preview or the settings dialog
     HWND box = NULL;  // the window the last box step found
-    std::string folder;
     std::string installDir;
     const bool preview; // "/p": in a window of the test's
     explicit Run(const Case& row) : c(row), preview(std::string(row.command).rfind("/p", 0) == 0) {}
@@ -212,9 +206,8 @@ std::string BoxText(HWND box)
     return text;
 }
 
-// Input is Solmir's once the system has queued it: whatever comes after is
-// taken after it. Keys go to the window in the foreground, the preview's being
-// the test's own; SendInput queues them before it returns.
+// Input queued for Solmir is taken before what comes after. SendInput queues keys
+// at once, for the window in the foreground (the preview's is the test's own).
 void PressKeys(const Run& run, const std::vector<WORD>& keys)
 {
     DWORD owner = 0;
@@ -236,11 +229,10 @@ void PressKeys(const Run& run, const std::vector<WORD>& keys)
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-// The mouse moves and clicks through the X server, as a real mouse's events
-// arrive (a move made with SendInput warps the pointer, and the window under it
-// may hear of that after a click sent next). Wine queues such an event once the
-// program under the pointer reads it from X: the system's button state, cursor
-// and last input time show when it has.
+// The mouse goes through the X server, as a real mouse's events arrive (a move
+// made with SendInput warps the pointer, which the window under it may hear of
+// after a click sent next). Wine queues an X event once the program under the
+// pointer reads it: the button state, cursor and last input time show it.
 void Mouse(const std::string& action, const std::function<bool()>& queued)
 {
     SaverProcess xdotool;
@@ -376,9 +368,8 @@ LRESULT CALLBACK PreviewHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-// Help or a context menu sent to the preview must be answered at once and
-// reach its parent. While this thread waits for the answer, it takes the
-// preview's own sends, unless it waits blocked: then the parent hangs.
+// Help or a context menu sent to the preview is answered at once and reaches its
+// parent: this thread, which takes sends while it waits, unless blocked (hung).
 void SendToPreview(const Run& run, bool menu, bool hung)
 {
     HELPINFO help = {sizeof(help), HELPINFO_WINDOW, 0, NULL, 0, {}};
@@ -408,11 +399,7 @@ const std::pair<const char*, Action> kGivens[] = {
     {"win98",
      [](Run& run, Text)
      {
-         run.folder = MakeTempFolder("solmir98-");
-         run.program = run.folder + "Solmir98.scr";
-         CopyFileA(SolmirScrPath().c_str(), run.program.c_str(), FALSE);
-         CopyFileA((TestProgramFolder() + "standin\\PASSWORD.CPL").c_str(),
-                   (run.folder + "PASSWORD.CPL").c_str(), FALSE);
+         run.program = TestProgramFolder() + "standin\\Solmir98.scr";
          SetString(HKEY_CURRENT_USER, kAppDefaultsKey, "Version", "win98");
      }},
     {"password",
@@ -647,7 +634,9 @@ bool Play(char kind, Text item, Run* run)
     std::vector<WORD> keys = {KeyCode(first), KeyCode(second)};
     keys.resize(second.empty() ? 1 : 2);
     bool runOnce = kind == 'g' && name.rfind("kill_saver", 0) == 0;
-    bool standin = kind == 's' && StandinCount(name);
+    bool standin =
+        kind == 's' &&
+        std::string(" calls loads frees running ").find(" " + name + " ") != std::string::npos;
     bool known = action        ? !control || Control(value) >= 0
                  : kind == 'd' ? std::count(keys.begin(), keys.end(), 0) == 0
                                : runOnce || standin || ProductValue(name);
@@ -765,5 +754,4 @@ void RunCase(const Case& c)
     }
     DestroyWindow(g_hHost);
     g_hHost = NULL;
-    RemoveFolder(run.folder);
 }

@@ -12,18 +12,14 @@ static DWORD s_dwStepMs = 400;
 
 static DWORD WINAPI ReadSlowTickCount()
 {
-    s_dwSlowNow += s_dwStepMs;
-    return s_dwSlowNow;
+    return s_dwSlowNow += s_dwStepMs;
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     // Installed before anything runs, so no static initialiser's order matters.
     const char* step = getenv("SOLMIR_TEST_FRAME_MS");
-    if (step != NULL && atoi(step) > 0)
-    {
-        s_dwStepMs = static_cast<DWORD>(atoi(step));
-    }
+    s_dwStepMs = step != NULL && atoi(step) > 0 ? static_cast<DWORD>(atoi(step)) : s_dwStepMs;
     g_pfnTickCount = ReadSlowTickCount;
     if (getenv("SOLMIR_TEST_STANDARD_USER") != NULL)
     {
