@@ -729,7 +729,7 @@ void RunCase(const Case& c)
                                   NULL, NULL);
         command += " " + std::to_string(reinterpret_cast<uintptr_t>(g_hHost));
     }
-    ASSERT_TRUE(StartProgram(run.program, command, &run.process)) << run.program;
+    ASSERT_TRUE(StartProgram(run.program, command, &run.process)) << "error " << GetLastError();
     // Up when its window shows, or a box of its own, or it has ended.
     ASSERT_TRUE(WaitUntil(
         [&] { return (run.main = FindMain(run)) || FindShown(run, "", "#32770") || !run.Alive(); },
