@@ -89,6 +89,10 @@ extern float g_fFrameRate;  // measured frames per second (33.0 when not measure
 void ProbeFrameRate();
 INT_PTR CALLBACK FrameRateNoticeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void ScheduleRemoval(HWND hwnd);
+// Whether the user is one for whom Windows runs run-once entries at log-on:
+// the token's answer, which a test build can stand in for.
+typedef bool (*AdministratorTestProc)();
+extern AdministratorTestProc g_pfnIsAdministrator;
 
 // The probe's arithmetic, apart from the clock and the drawing it times.
 const DWORD PROBE_QUICK_MS = 50;           // a first frame this quick settles it: fast enough

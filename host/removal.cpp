@@ -48,6 +48,28 @@ bool RunOnceNameFree(HKEY hive, const char* name)
     return text[0] == '\0' && !RunOnceValueHasData(hive, name);
 }
 
+// An administrator whose token UAC split (the limited half), or a member of
+// the Administrators group.
+bool IsAdministrator()
+{
+    HANDLE token = NULL;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    bool limited = OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) &&
+                   GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size) &&
+                   type == TokenElevationTypeLimited;
+    if (token != NULL)
+    {
+        CloseHandle(token);
+    }
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof(sid);
+    BOOL member = FALSE;
+    bool known = CreateWellKnownSid(WinBuiltinAdministratorsSid, NULL, sid, &sidSize) &&
+                 CheckTokenMembership(NULL, sid, &member);
+    return limited || (known && member);
+}
+
 // Writes the entry under the first free name of "kill_saver", "kill_saver1",
 // ... in the run-once list of the hive; the run-once path is selected. The
 // search is bounded: a list full of our own entries ends it without a name.
@@ -65,20 +87,23 @@ bool WriteRunOnceEntryIn(HKEY hive, const char* command)
     return false;
 }
 
-// The machine's list first. A user without elevation may not write there; his
-// own list runs the uninstaller at his next log-on, which asks for elevation
-// itself. The product key is selected again afterwards whatever happened, for
-// the registry reads and writes of the rest of the run.
+// The machine's list first. A user without elevation may not write there. His
+// own list helps only an administrator: Windows runs no run-once entry, the
+// machine's or his own, when a standard user logs on, so a standard user gets
+// nothing written and is told. The product key is selected again afterwards
+// whatever happened, for the registry reads and writes of the rest of the run.
 bool WriteRunOnceEntry(HWND hwnd, const char* command)
 {
     RegSelectKey(hwnd, kRunOncePath);
     bool written = WriteRunOnceEntryIn(HKEY_LOCAL_MACHINE, command) ||
-                   WriteRunOnceEntryIn(HKEY_CURRENT_USER, command);
+                   (g_pfnIsAdministrator() && WriteRunOnceEntryIn(HKEY_CURRENT_USER, command));
     RegSelectKey(hwnd, g_szProductKey);
     return written;
 }
 
 } // namespace
+
+AdministratorTestProc g_pfnIsAdministrator = IsAdministrator;
 
 void ScheduleRemoval(HWND hwnd)
 {

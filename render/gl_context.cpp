@@ -35,8 +35,8 @@ bool CreateGLContext(HWND hwnd, int colorBits)
         return FailGLContext("Can't Create A GL Device Context.", "ERROR");
     }
 
-    // Only the colour and depth bits differ from the template FindPixelFormat
-    // asks ChoosePixelFormat with; the format set is the one found by score.
+    // SetPixelFormat takes the format FindPixelFormat found by score; this
+    // descriptor only says what was asked for.
     PIXELFORMATDESCRIPTOR pfd = {};
     pfd.nSize = sizeof pfd;
     pfd.nVersion = 1;

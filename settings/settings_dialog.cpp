@@ -146,7 +146,9 @@ void KeepPreviewView(HWND dialog)
     {
         return;
     }
-    if (!IsWindowVisible(g_hPreviewView) || PreviewViewOffFrame())
+    // Shown again only while the dialog is active, so never under it.
+    bool hidden = !IsWindowVisible(g_hPreviewView);
+    if ((hidden && GetActiveWindow() == dialog) || (!hidden && PreviewViewOffFrame()))
     {
         PlacePreviewView(dialog);
     }

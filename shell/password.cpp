@@ -13,8 +13,6 @@ namespace
 typedef DWORD(WINAPI* ChangePasswordProc)(LPCSTR provider, HWND owner, DWORD flags,
                                           LPVOID reserved);
 
-const UINT kSpiScreenSaverRunning = 97;
-
 // GetProcAddress answers with a generic function pointer; the named entry's
 // real type is known only to the caller.
 template <typename Proc> Proc FindEntry(HMODULE library, const char* name)
@@ -92,7 +90,7 @@ void SetSaverRunning(int on)
         return;
     }
     UINT previous = 0;
-    SystemParametersInfoA(kSpiScreenSaverRunning, static_cast<UINT>(on), &previous, 0);
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, static_cast<UINT>(on), &previous, 0);
 }
 
 void ChangeSaverPassword(HWND owner)

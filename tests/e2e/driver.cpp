@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include "resource.h"
 #include "support/support.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,8 @@ const char kAeDebugKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeD
 const char kAppDefaultsKey[] = "Software\\Wine\\AppDefaults\\Solmir98.scr";
 const char kHttpKey[] = "HTTP\\shell\\open\\command";
 const char kLinkRecordKey[] = "Software\\Quenwick\\SolmirLinkTest"; // written by fakebrowser.exe
-const DWORD kTimeout = 10000;
+// Every wait ends as soon as its state shows; the bound only has to outlast a busy machine.
+const DWORD kTimeout = 30000;
 
 const struct
 {
@@ -34,17 +36,61 @@ const struct
     {"http", HKEY_CLASSES_ROOT, kHttpKey},
 };
 
-const struct
-{
-    const char* name;
-    WORD vk;
-} kKeys[] = {
+const std::pair<const char*, int> kControls[] = {{"IDOK", IDOK},
+                                                 {"IDCANCEL", IDCANCEL},
+                                                 {"IDC_ABOUT", IDC_ABOUT},
+                                                 {"IDC_CYCLE_SPIN", IDC_CYCLE_SPIN},
+                                                 {"IDC_CYCLE_TIME", IDC_CYCLE_TIME},
+                                                 {"IDC_ENABLE_MODULE2", IDC_ENABLE_MODULE2},
+                                                 {"IDC_VISIT_WEB", IDC_VISIT_WEB},
+                                                 {"IDC_REMOVE_SOLMIR", IDC_REMOVE_SOLMIR},
+                                                 {"IDC_PREVIEW_FRAME", IDC_PREVIEW_FRAME},
+                                                 {"IDC_PREVIEW_MODULE1", IDC_PREVIEW_MODULE1},
+                                                 {"IDC_PREVIEW_MODULE2", IDC_PREVIEW_MODULE2},
+                                                 {"IDC_PREVIEW_MODULE3", IDC_PREVIEW_MODULE3}};
+const std::pair<const char*, int> kKeys[] = {
     {"PGUP", VK_PRIOR}, {"PGDN", VK_NEXT},   {"UP", VK_UP},      {"DOWN", VK_DOWN},
     {"LEFT", VK_LEFT},  {"RIGHT", VK_RIGHT}, {"HOME", VK_HOME},  {"ENTER", VK_RETURN},
     {"BACK", VK_BACK},  {"ESC", VK_ESCAPE},  {"ALT", VK_MENU},   {"SHIFT", VK_SHIFT},
     {"N2", VK_NUMPAD2}, {"N3", VK_NUMPAD3},  {"N4", VK_NUMPAD4}, {"N6", VK_NUMPAD6},
     {"N8", VK_NUMPAD8}, {"N9", VK_NUMPAD9},  {"END", VK_END},
 };
+
+template <typename T, size_t N>
+const T* Find(const std::pair<const char*, T> (&table)[N], const std::string& name)
+{
+    auto found = std::find_if(std::begin(table), std::end(table),
+                              [&](const auto& entry) { return name == entry.first; });
+    return found == std::end(table) ? nullptr : &found->second;
+}
+
+// A control named as resource.h names it, with the ^ or v of a quarter or "=…" behind.
+int Control(const std::string& text)
+{
+    const int* id = Find(kControls, text.substr(0, text.find_first_of("^v=")));
+    return id ? *id : -1;
+}
+
+// A virtual key by name (PGDN, F1, A, 7 …); 0 for none.
+WORD KeyCode(const std::string& name)
+{
+    const int* key = Find(kKeys, name);
+    bool function = name.size() > 1 && name[0] == 'F' && atoi(&name[1]) >= 1;
+    bool plain = name.size() == 1 && isalnum(static_cast<unsigned char>(name[0]));
+    return static_cast<WORD>(key        ? *key
+                             : function ? VK_F1 + atoi(&name[1]) - 1
+                             : plain    ? name[0]
+                                        : 0);
+}
+
+// The values Solmir stores: "cycle time" and "modN NAME".
+bool ProductValue(const std::string& name)
+{
+    const std::string params = " depth horz vert xrot yrot zrot speed active ";
+    return name == "cycle time" ||
+           (name.size() > 5 && name.compare(0, 3, "mod") == 0 && name[3] >= '1' && name[3] <= '3' &&
+            name[4] == ' ' && params.find(" " + name.substr(5) + " ") != std::string::npos);
+}
 
 // The preview's parent, a window of the test's own thread, and the wParam of
 // the last help or context menu it was given.
@@ -58,14 +104,9 @@ struct Run
     SaverProcess process;
     HWND main = NULL; // the saver window, the preview or the settings dialog
     HWND box = NULL;  // the window the last box step found
-    std::string folder;
     std::string installDir;
     const bool preview; // "/p": in a window of the test's
     explicit Run(const Case& row) : c(row), preview(std::string(row.command).rfind("/p", 0) == 0) {}
-    DWORD Pid() const
-    {
-        return process.info.dwProcessId;
-    }
     bool Alive() const
     {
         return WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
@@ -109,22 +150,17 @@ bool SetKeyAccess(HKEY hive, const char* path, bool readOnly)
     return ok;
 }
 
-bool OfProcess(HWND hwnd, DWORD pid)
-{
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    return owner == pid;
-}
-
 // Solmir's shown top-level windows, the top one first.
 std::vector<HWND> ShownWindows(const Run& run)
 {
-    std::pair<DWORD, std::vector<HWND>> search(run.Pid(), {});
+    std::pair<DWORD, std::vector<HWND>> search(run.process.info.dwProcessId, {});
     EnumWindows(
         [](HWND w, LPARAM p)
         {
             auto* s = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(p);
-            if (OfProcess(w, s->first) && IsWindowVisible(w))
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == s->first && IsWindowVisible(w))
             {
                 s->second.push_back(w);
             }
@@ -170,74 +206,67 @@ std::string BoxText(HWND box)
     return text;
 }
 
-// Returns once Solmir has taken all input given before: every message it
-// receives through PeekMessage or GetMessage lets a sent one through first.
-void Sync(const Run& run)
+// Input queued for Solmir is taken before what comes after. SendInput queues keys
+// at once, for the window in the foreground (the preview's is the test's own).
+void PressKeys(const Run& run, const std::vector<WORD>& keys)
 {
-    DWORD_PTR result = 0;
-    for (int i = 0; i < 3 && IsWindow(run.main); ++i)
+    DWORD owner = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&]
+        {
+            GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+            return run.preview || owner == run.process.info.dwProcessId || !run.Alive();
+        },
+        kTimeout));
+    std::vector<INPUT> inputs(2 * keys.size(), INPUT{INPUT_KEYBOARD, {}});
+    for (size_t i = 0; i < inputs.size(); ++i)
     {
-        SendMessageTimeoutA(run.main, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &result);
-    }
-}
-
-// Keys go to the window in the foreground; the preview's is the test's own.
-void PressKeys(const Run& run, const std::vector<WORD>& downs, const std::vector<WORD>& ups)
-{
-    WaitUntil(
-        [&] { return run.preview || OfProcess(GetForegroundWindow(), run.Pid()) || !run.Alive(); },
-        5000);
-    std::vector<INPUT> inputs;
-    for (size_t i = 0; i < downs.size() + ups.size(); ++i)
-    {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = i < downs.size() ? downs[i] : ups[i - downs.size()];
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(input.ki.wVk, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = i < downs.size() ? 0 : KEYEVENTF_KEYUP;
-        inputs.push_back(input);
+        // All down in order, then up the other way round.
+        inputs[i].ki.wVk = keys[i < keys.size() ? i : inputs.size() - 1 - i];
+        inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyA(inputs[i].ki.wVk, MAPVK_VK_TO_VSC));
+        inputs[i].ki.dwFlags = i < keys.size() ? 0 : KEYEVENTF_KEYUP;
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    Sync(run);
 }
 
-WORD KeyCode(const std::string& name)
+// The mouse goes through the X server, as a real mouse's events arrive (a move
+// made with SendInput warps the pointer, which the window under it may hear of
+// after a click sent next). Wine queues an X event once the program under the
+// pointer reads it: the button state, cursor and last input time show it.
+void Mouse(const std::string& action, const std::function<bool()>& queued)
 {
-    for (const auto& key : kKeys)
-    {
-        if (name == key.name)
-        {
-            return key.vk;
-        }
-    }
-    return name.size() > 1 && name[0] == 'F' ? static_cast<WORD>(VK_F1 + Number(&name[1]) - 1)
-                                             : static_cast<WORD>(name.size() == 1 ? name[0] : 0);
+    SaverProcess xdotool;
+    ASSERT_TRUE(StartProgram("Z:\\usr\\bin\\xdotool", action, &xdotool));
+    EXPECT_TRUE(WaitUntil(queued, kTimeout)) << "xdotool " << action << " was never queued";
 }
 
-// The mouse moves and clicks through the X server itself, as a real mouse's
-// events arrive: a move made with SendInput warps the pointer, and the window
-// under it may hear of that after a click sent next. xdotool is no Windows
-// program that could be waited for: it leaves a file when it is done.
-void Mouse(const Run& run, const std::string& actions)
+// The preview shares the input of its parent, the test's window: the key state
+// of this thread shows when it has taken the click.
+void Click(const Run& run)
 {
-    static int s_nCalls;
-    std::string done = "/tmp/solmir-mouse-" + std::to_string(GetCurrentProcessId()) + "-" +
-                       std::to_string(++s_nCalls);
-    SaverProcess shell;
-    ASSERT_TRUE(
-        StartProgram("Z:\\bin\\sh", "-c \"xdotool " + actions + "; : >" + done + "\"", &shell));
-    std::replace(done.begin(), done.end(), '/', '\\');
-    EXPECT_TRUE(WaitUntil([&] { return DeleteFileA(("Z:" + done).c_str()) != FALSE; }, kTimeout));
-    Sync(run);
+    const SHORT toggle = GetKeyState(VK_LBUTTON) & 1;
+    Mouse("mousedown 1", [] { return GetAsyncKeyState(VK_LBUTTON) < 0; });
+    Mouse("mouseup 1", [] { return GetAsyncKeyState(VK_LBUTTON) >= 0; });
+    EXPECT_TRUE(!run.preview ||
+                WaitUntil([&] { return (GetKeyState(VK_LBUTTON) & 1) != toggle; }, kTimeout))
+        << "the preview never took the click";
 }
 
-void MoveTo(const Run& run, POINT to)
+void MoveTo(POINT to)
 {
-    Mouse(run, "mousemove " + std::to_string(to.x) + " " + std::to_string(to.y));
     POINT at = {};
-    EXPECT_TRUE(WaitUntil([&] { return GetCursorPos(&at) && at.x == to.x && at.y == to.y; }, 2000))
-        << at.x << "," << at.y;
-    Sync(run);
+    LASTINPUTINFO last = {sizeof(last), 0}, now = {sizeof(now), 0};
+    if (GetCursorPos(&at) && at.x == to.x && at.y == to.y)
+    {
+        return;
+    }
+    GetLastInputInfo(&last);
+    Mouse("mousemove " + std::to_string(to.x) + " " + std::to_string(to.y),
+          [&]
+          {
+              return GetLastInputInfo(&now) && now.dwTime != last.dwTime && GetCursorPos(&at) &&
+                     at.x == to.x && at.y == to.y;
+          });
 }
 
 // The screen, as 32-bit pixels; the share of them that are lit, or that differ.
@@ -272,23 +301,38 @@ double Share(const std::vector<uint32_t>& a, const std::vector<uint32_t>* b = nu
 RECT Region(const Run& run, const std::string& where)
 {
     RECT r = {};
-    HWND window = where == "frame" ? GetDlgItem(run.main, 1008) : run.main;
+    HWND window = where == "frame" ? GetDlgItem(run.main, IDC_PREVIEW_FRAME) : run.main;
     GetClientRect(window, &r);
     MapWindowPoints(window, NULL, reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
 
-// A scene on black that moves between two looks.
-bool Turning(const RECT& r)
+// A scene on black that moves: two new frames of it have come, so a tick that
+// began after everything sent before has drawn one of them. Returns the last.
+std::vector<uint32_t> CheckTurning(const Run& run, const std::string& where)
 {
-    std::vector<uint32_t> before = Capture(r);
-    Sleep(200);
-    std::vector<uint32_t> after = Capture(r);
-    return Share(after) > 0.01 && Share(after) < 0.8 && Share(after, &before) > 0.002;
+    std::vector<uint32_t> shot, last;
+    int frames = -1; // new frames since the first that showed a scene
+    EXPECT_TRUE(WaitUntil(
+        [&]
+        {
+            PumpMessagesFor(100); // reading the screen often starves X, and Solmir with it
+            shot = Capture(Region(run, where));
+            bool scene = Share(shot) > 0.01 && Share(shot) < 0.8;
+            frames = !scene ? -1
+                     : frames < 0 || shot.size() != last.size()
+                         ? 0
+                         : frames + (Share(shot, &last) > 0.002);
+            last = shot;
+            return frames >= 2;
+        },
+        kTimeout))
+        << "no turning scene; lit: " << Share(shot);
+    return last;
 }
 
-// The preview's window covers frame 1008, and the scene is drawn in the
-// frame's middle, not where the frame's old size would put it.
+// The preview's window covers the frame, and the scene is drawn in the frame's
+// middle, not where the frame's old size would put it.
 void CheckFits(const Run& run)
 {
     RECT frame = Region(run, "frame"), view = {};
@@ -299,11 +343,10 @@ void CheckFits(const Run& run)
             return EqualRect(&view, &frame) != FALSE;
         },
         kTimeout));
-    ASSERT_TRUE(WaitUntil([&] { return Turning(frame); }, kTimeout));
-    std::vector<uint32_t> shot = Capture(frame);
+    std::vector<uint32_t> shot = CheckTurning(run, "frame");
     long width = frame.right - frame.left, height = frame.bottom - frame.top;
     long left = width, right = 0, top = height, bottom = 0;
-    for (long i = 0; i < width * height; ++i)
+    for (long i = 0; i < long(shot.size()); ++i)
     {
         if (shot[i] & 0xFFFFFF)
         {
@@ -325,20 +368,25 @@ LRESULT CALLBACK PreviewHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-// Help or a context menu sent to the preview must be answered at once and
-// reach its parent. While this thread waits for the answer, it takes the
-// preview's own sends, unless it waits blocked: then the parent hangs.
-void SendToPreview(const Run& run, UINT message, UINT flags)
+// Help or a context menu sent to the preview is answered at once and reaches its
+// parent: this thread, which takes sends while it waits, unless blocked (hung).
+void SendToPreview(const Run& run, bool menu, bool hung)
 {
     HELPINFO help = {sizeof(help), HELPINFO_WINDOW, 0, NULL, 0, {}};
     DWORD_PTR answer = 0;
     g_hHeard = NULL;
-    EXPECT_TRUE(SendMessageTimeoutA(run.main, message, 0,
-                                    message == WM_HELP ? reinterpret_cast<LPARAM>(&help) : 0, flags,
-                                    2000, &answer))
+    EXPECT_TRUE(SendMessageTimeoutA(run.main, menu ? WM_CONTEXTMENU : WM_HELP, 0,
+                                    menu ? 0 : reinterpret_cast<LPARAM>(&help),
+                                    hung ? SMTO_BLOCK : SMTO_NORMAL, 2000, &answer))
         << "the preview did not answer";
     EXPECT_EQ(1u, answer);
-    EXPECT_TRUE(flags || WaitUntil([&] { return g_hHeard == g_hHost; }, 3000));
+    EXPECT_TRUE(hung || WaitUntil([&] { return g_hHeard == g_hHost; }, kTimeout));
+}
+
+void ShowIconic(const Run& run, bool iconic)
+{
+    PostMessageA(run.main, WM_SYSCOMMAND, iconic ? SC_MINIMIZE : SC_RESTORE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return (IsIconic(run.main) != FALSE) == iconic; }, kTimeout));
 }
 
 typedef const std::string& Text;
@@ -351,11 +399,7 @@ const std::pair<const char*, Action> kGivens[] = {
     {"win98",
      [](Run& run, Text)
      {
-         run.folder = MakeTempFolder("solmir98-");
-         run.program = run.folder + "Solmir98.scr";
-         CopyFileA(SolmirScrPath().c_str(), run.program.c_str(), FALSE);
-         CopyFileA((TestProgramFolder() + "standin\\PASSWORD.CPL").c_str(),
-                   (run.folder + "PASSWORD.CPL").c_str(), FALSE);
+         run.program = TestProgramFolder() + "standin\\Solmir98.scr";
          SetString(HKEY_CURRENT_USER, kAppDefaultsKey, "Version", "win98");
      }},
     {"password",
@@ -380,6 +424,8 @@ const std::pair<const char*, Action> kGivens[] = {
          run.program = TestProgramFolder() + "SolmirSlowClock.scr";
          SetEnvironmentVariableA("SOLMIR_TEST_FRAME_MS", value.c_str());
      }},
+    {"standard user",
+     [](Run&, Text) { SetEnvironmentVariableA("SOLMIR_TEST_STANDARD_USER", "1"); }},
     {"broken", [](Run& run, Text) { run.program = TestProgramFolder() + "SolmirBrokenTex.scr"; }},
     {"install_dir",
      [](Run& run, Text value)
@@ -390,14 +436,16 @@ const std::pair<const char*, Action> kGivens[] = {
     {"lock",
      [](Run&, Text value)
      {
+         bool known = false;
          for (const auto& key : kLockables)
          {
              if (value == key.name)
              {
                  SetDword(key.hive, key.path, "made", 1); // the key exists
-                 EXPECT_TRUE(SetKeyAccess(key.hive, key.path, true)) << value;
+                 known = SetKeyAccess(key.hive, key.path, true);
              }
          }
+         EXPECT_TRUE(known) << "lock=" << value;
      }},
     {"http",
      [](Run&, Text value)
@@ -415,29 +463,29 @@ const std::pair<const char*, Action> kGivens[] = {
 // What the user does; see driver.h. Keys are the steps not named here.
 const std::pair<const char*, Action> kSteps[] = {
     {"move",
-     [](Run& run, Text value)
+     [](Run&, Text value)
      {
          POINT at = {};
          GetCursorPos(&at);
-         MoveTo(run, {at.x + Number(value), at.y + Number(Pair(value, ',').second)});
+         MoveTo({at.x + Number(value), at.y + Number(Pair(value, ',').second)});
      }},
     {"click",
      [](Run& run, Text value)
      {
-         // The control of the window on top that has one of this number.
+         // The control of the window on top that has one of this name.
          HWND control = NULL;
          for (HWND w : ShownWindows(run))
          {
-             control = control || value.empty() ? control : GetDlgItem(w, Number(value));
+             control = control || value.empty() ? control : GetDlgItem(w, Control(value));
          }
          RECT r = {};
          ASSERT_TRUE(value.empty() || GetWindowRect(control, &r)) << "no control " << value;
          int quarter = value.empty() ? 0 : value.back() == '^' ? 1 : value.back() == 'v' ? 3 : 2;
          if (quarter)
          {
-             MoveTo(run, {(r.left + r.right) / 2, r.top + (r.bottom - r.top) * quarter / 4});
+             MoveTo({(r.left + r.right) / 2, r.top + (r.bottom - r.top) * quarter / 4});
          }
-         Mouse(run, "click 1");
+         Click(run);
      }},
     {"box",
      [](Run& run, Text value)
@@ -453,15 +501,6 @@ const std::pair<const char*, Action> kSteps[] = {
              },
              kTimeout))
              << (run.box ? BoxText(run.box) : "no window");
-     }},
-    {"count",
-     [](Run& run, Text value)
-     {
-         Sync(run);
-         auto [title, count] = Pair(value);
-         std::vector<HWND> shown = ShownWindows(run);
-         EXPECT_EQ(Number(count), std::count_if(shown.begin(), shown.end(),
-                                                [&](HWND w) { return WindowTitle(w) == title; }));
      }},
     {"gone", [](Run& run, Text)
      { EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(run.box); }, kTimeout)); }},
@@ -487,12 +526,6 @@ const std::pair<const char*, Action> kSteps[] = {
          ASSERT_TRUE(StartProgram(run.program, "/s", &second));
          EXPECT_EQ(0u, WaitForExit(second, kTimeout));
      }},
-    {"running",
-     [](Run& run, Text)
-     {
-         Sync(run);
-         EXPECT_TRUE(run.Alive()) << "Solmir ended";
-     }},
     {"free",
      [](Run&, Text)
      {
@@ -501,8 +534,7 @@ const std::pair<const char*, Action> kSteps[] = {
          GetClipCursor(&clip);
          EXPECT_TRUE(EqualRect(&clip, &screen)) << "the cursor is still held";
      }},
-    {"turning", [](Run& run, Text value)
-     { EXPECT_TRUE(WaitUntil([&] { return Turning(Region(run, value)); }, kTimeout)); }},
+    {"turning", [](Run& run, Text value) { CheckTurning(run, value); }},
     {"still",
      [](Run& run, Text value)
      {
@@ -513,23 +545,20 @@ const std::pair<const char*, Action> kSteps[] = {
              Sleep(300);
              return Share(Capture(Region(run, value)), &before) == 0.0;
          };
-         EXPECT_TRUE(WaitUntil(still, 5000)) << "the scene moves";
+         EXPECT_TRUE(WaitUntil(still, kTimeout)) << "the scene moves";
      }},
-    {"help", [](Run& run, Text) { SendToPreview(run, WM_HELP, SMTO_NORMAL); }},
-    {"menu", [](Run& run, Text) { SendToPreview(run, WM_CONTEXTMENU, SMTO_NORMAL); }},
-    {"hunghelp", [](Run& run, Text) { SendToPreview(run, WM_HELP, SMTO_BLOCK); }},
+    {"help", [](Run& run, Text value) { SendToPreview(run, value == "menu", value == "hung"); }},
     {"resize",
      [](Run& run, Text value)
      {
-         auto [id, box] = Pair(value);
          long b[4] = {};
-         sscanf(box.c_str(), "%ld,%ld,%ld,%ld", &b[0], &b[1], &b[2], &b[3]);
-         SetWindowPos(GetDlgItem(run.main, Number(id)), NULL, b[0], b[1], b[2], b[3],
+         sscanf(Pair(value).second.c_str(), "%ld,%ld,%ld,%ld", &b[0], &b[1], &b[2], &b[3]);
+         SetWindowPos(GetDlgItem(run.main, Control(value)), NULL, b[0], b[1], b[2], b[3],
                       SWP_NOZORDER | SWP_NOACTIVATE);
      }},
     {"fits", [](Run& run, Text) { CheckFits(run); }},
-    {"minimize", [](Run& run, Text) { PostMessageA(run.main, WM_SYSCOMMAND, SC_MINIMIZE, 0); }},
-    {"restore", [](Run& run, Text) { PostMessageA(run.main, WM_SYSCOMMAND, SC_RESTORE, 0); }},
+    {"minimize", [](Run& run, Text) { ShowIconic(run, true); }},
+    {"restore", [](Run& run, Text) { ShowIconic(run, false); }},
     {"viewhidden",
      [](Run&, Text)
      {
@@ -539,13 +568,14 @@ const std::pair<const char*, Action> kSteps[] = {
     {"checked",
      [](Run& run, Text value)
      {
-         HWND button = GetDlgItem(run.main, Number(value));
+         HWND button = GetDlgItem(run.main, Control(value));
          EXPECT_TRUE(
              WaitUntil([&] { return SendMessageA(button, BM_GETCHECK, 0, 0) == 1; }, kTimeout));
      }},
 };
 
-// What must be found afterwards (product values: the items not named here).
+// What must be found afterwards (product values and the stand-in's counts: the
+// items not named here).
 const std::pair<const char*, Action> kSees[] = {
     {"runonce",
      [](Run& run, Text value)
@@ -590,61 +620,51 @@ const std::pair<const char*, Action> kSees[] = {
      }},
 };
 
-bool Perform(const std::pair<const char*, Action>* table, size_t count, Run& run,
-             const std::string& item, char separator)
+// Plays an item of a row (g given, d does, s sees) on `run`; without one, only
+// tells whether the driver knows its name.
+bool Play(char kind, Text item, Run* run)
 {
-    auto [name, value] = Pair(item, separator);
-    for (size_t i = 0; i < count; ++i)
+    auto [name, value] = Pair(item, kind == 'd' ? ':' : '=');
+    const Action* action = kind == 'g'   ? Find(kGivens, name)
+                           : kind == 'd' ? Find(kSteps, name)
+                                         : Find(kSees, name);
+    bool control = name == "checked" || name == "resize" || (name == "click" && !value.empty());
+    // A key, alone or with a modifier: ALT+F4.
+    auto [first, second] = Pair(item, '+');
+    std::vector<WORD> keys = {KeyCode(first), KeyCode(second)};
+    keys.resize(second.empty() ? 1 : 2);
+    bool runOnce = kind == 'g' && name.rfind("kill_saver", 0) == 0;
+    bool standin =
+        kind == 's' &&
+        std::string(" calls loads frees running ").find(" " + name + " ") != std::string::npos;
+    bool known = action        ? !control || Control(value) >= 0
+                 : kind == 'd' ? std::count(keys.begin(), keys.end(), 0) == 0
+                               : runOnce || standin || ProductValue(name);
+    if (!known || run == nullptr)
     {
-        if (name == table[i].first)
-        {
-            table[i].second(run, value);
-            return true;
-        }
+        return known;
     }
-    return false;
-}
-
-void Given(Run& run, const std::string& item)
-{
-    auto [name, value] = Pair(item);
-    if (name.rfind("kill_saver", 0) == 0)
+    if (action)
     {
-        SetString(HKEY_LOCAL_MACHINE, kRunOnceKey, name.c_str(), value.c_str());
+        (*action)(*run, value);
     }
-    else if (!Perform(kGivens, std::size(kGivens), run, item, '='))
+    else if (kind == 'd')
     {
-        SetDword(HKEY_CURRENT_USER, kProductKey, name.c_str(), Number(value));
+        PressKeys(*run, keys);
     }
-}
-
-void Do(Run& run, const std::string& step)
-{
-    SCOPED_TRACE(step);
-    if (!Perform(kSteps, std::size(kSteps), run, step, ':'))
+    else if (kind == 'g')
     {
-        // A key, alone or with a modifier: ALT+F4.
-        auto [first, second] = Pair(step, '+');
-        WORD a = KeyCode(first), b = KeyCode(second);
-        ASSERT_NE(0, a) << "unknown step";
-        PressKeys(run, b ? std::vector<WORD>{a, b} : std::vector<WORD>{a},
-                  b ? std::vector<WORD>{b, a} : std::vector<WORD>{a});
+        runOnce ? SetString(HKEY_LOCAL_MACHINE, kRunOnceKey, name.c_str(), value.c_str())
+                : SetDword(HKEY_CURRENT_USER, kProductKey, name.c_str(), Number(value));
     }
-    run.main = run.main ? run.main : FindMain(run);
-}
-
-void See(Run& run, const std::string& item)
-{
-    SCOPED_TRACE(item);
-    if (Perform(kSees, std::size(kSees), run, item, '='))
+    else
     {
-        return;
+        EXPECT_EQ(Number(value),
+                  int(ReadDword(HKEY_CURRENT_USER, standin ? kStandinKey : kProductKey,
+                                name.c_str(), standin ? 0 : 0xDEADBEEF)))
+            << name;
     }
-    auto [name, value] = Pair(item);
-    // What the stand-in PASSWORD.CPL counted, or a product value.
-    bool standin = name == "calls" || name == "loads" || name == "frees" || name == "running";
-    EXPECT_EQ(Number(value), int(ReadDword(HKEY_CURRENT_USER, standin ? kStandinKey : kProductKey,
-                                           name.c_str(), standin ? 0 : 0xDEADBEEF)));
+    return true;
 }
 
 // Everything a case may have changed, put back as a fresh machine has it.
@@ -662,6 +682,7 @@ void ResetMachine()
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveUsePassword");
     DeleteTree(HKEY_LOCAL_MACHINE, kAeDebugKey);
     SetEnvironmentVariableA("SOLMIR_TEST_FRAME_MS", NULL);
+    SetEnvironmentVariableA("SOLMIR_TEST_STANDARD_USER", NULL);
     UINT previous = 0;
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, &previous, 0);
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
@@ -672,11 +693,29 @@ void ResetMachine()
 void RunCase(const Case& c)
 {
     SCOPED_TRACE(c.what);
+    // Every item is known before anything runs: a misspelt one would check nothing.
+    bool known = true;
+    for (auto [kind, list] : {std::pair('g', c.given), {'d', c.does}, {'s', c.sees}})
+    {
+        for (const std::string& item : Items(list))
+        {
+            known = Play(kind, item, nullptr) && known;
+            EXPECT_TRUE(Play(kind, item, nullptr)) << "row \"" << c.what << "\": unknown "
+                                                   << (kind == 'g'   ? "given"
+                                                       : kind == 'd' ? "step"
+                                                                     : "sees")
+                                                   << " \"" << item << "\"";
+        }
+    }
+    if (!known)
+    {
+        return;
+    }
     ResetMachine();
     Run run(c);
     for (const std::string& item : Items(c.given))
     {
-        Given(run, item);
+        Play('g', item, &run);
     }
     std::string command = c.command;
     if (run.preview)
@@ -690,24 +729,29 @@ void RunCase(const Case& c)
                                   NULL, NULL);
         command += " " + std::to_string(reinterpret_cast<uintptr_t>(g_hHost));
     }
-    ASSERT_TRUE(StartProgram(run.program, command, &run.process)) << run.program;
-    // Up when its window shows, or a box of its own, or it has ended. The
-    // first start in a new Wine prefix takes longest.
+    ASSERT_TRUE(StartProgram(run.program, command, &run.process)) << "error " << GetLastError();
+    // Up when its window shows, or a box of its own, or it has ended.
     ASSERT_TRUE(WaitUntil(
         [&] { return (run.main = FindMain(run)) || FindShown(run, "", "#32770") || !run.Alive(); },
-        3 * kTimeout));
+        kTimeout));
+    if (run.preview)
+    {
+        // As Windows does for a child window of another thread.
+        AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(run.main, NULL), TRUE);
+    }
     for (const std::string& step : Items(c.does))
     {
-        Do(run, step);
+        SCOPED_TRACE(step);
+        run.main = run.main ? run.main : FindMain(run);
+        Play('d', step, &run);
     }
     EXPECT_EQ(static_cast<DWORD>(c.exitCode), WaitForExit(run.process, kTimeout));
     TerminateProcess(run.process.info.hProcess, 0xDEAD);
     WaitForSingleObject(run.process.info.hProcess, kTimeout);
     for (const std::string& item : Items(c.sees))
     {
-        See(run, item);
+        Play('s', item, &run);
     }
     DestroyWindow(g_hHost);
     g_hHost = NULL;
-    RemoveFolder(run.folder);
 }

