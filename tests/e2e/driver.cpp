@@ -355,7 +355,7 @@ const std::pair<const char*, Action> kGivens[] = {
          run.program = run.folder + "Solmir98.scr";
          CopyFileA(SolmirScrPath().c_str(), run.program.c_str(), FALSE);
          CopyFileA((TestProgramFolder() + "standin\\PASSWORD.CPL").c_str(),
-                   (run.folder + "PASSWORD.CPL").c_str(), FALSE);
+                   "C:\\windows\\system32\\PASSWORD.CPL", FALSE);
          SetString(HKEY_CURRENT_USER, kAppDefaultsKey, "Version", "win98");
      }},
     {"password",

@@ -140,7 +140,7 @@ TEST(Shell, CommandLineAndMouse)
     });
 }
 
-// On the Windows 9x family, with the stand-in PASSWORD.CPL beside a copy of Solmir.
+// On the Windows 9x family, with the stand-in PASSWORD.CPL in the system folder.
 TEST(Password, AskedBeforeTheSaverCloses)
 {
     RunCases({
