@@ -696,6 +696,7 @@ void RunCase(const Case& c)
     ASSERT_TRUE(WaitUntil(
         [&] { return (run.main = FindMain(run)) || FindShown(run, "", "#32770") || !run.Alive(); },
         3 * kTimeout));
+    run.main = FindMain(run); // the settings dialog may have shown between the two looks
     for (const std::string& step : Items(c.does))
     {
         Do(run, step);
