@@ -18,6 +18,7 @@ const char kStandinKey[] = "Software\\SolmirTest\\Password"; // the stand-in's a
 const char kDesktopKey[] = "Control Panel\\Desktop";
 const char kAeDebugKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
 const char kAppDefaultsKey[] = "Software\\Wine\\AppDefaults\\Solmir98.scr";
+const char kDllOverridesKey[] = "Software\\Wine\\DllOverrides"; // Wine's load order per DLL
 const char kHttpKey[] = "HTTP\\shell\\open\\command";
 const char kLinkRecordKey[] = "Software\\Quenwick\\SolmirLinkTest"; // written by fakebrowser.exe
 const DWORD kTimeout = 10000;
@@ -358,6 +359,24 @@ const std::pair<const char*, Action> kGivens[] = {
                    "C:\\windows\\system32\\PASSWORD.CPL", FALSE);
          SetString(HKEY_CURRENT_USER, kAppDefaultsKey, "Version", "win98");
      }},
+    {"planted",
+     [](Run& run, Text)
+     {
+         if (run.folder.empty())
+         {
+             run.folder = MakeTempFolder("solmir-");
+             run.program = run.folder + "Solmir.scr";
+             CopyFileA(SolmirScrPath().c_str(), run.program.c_str(), FALSE);
+         }
+         // Windows' own order, in which a DLL beside the program comes first.
+         for (const char* name : {"opengl32.dll", "glu32.dll", "mpr.dll", "PASSWORD.CPL"})
+         {
+             CopyFileA((TestProgramFolder() + "standin\\PASSWORD.CPL").c_str(),
+                       (run.folder + name).c_str(), FALSE);
+             SetString(HKEY_CURRENT_USER, kDllOverridesKey,
+                       std::string(name, strlen(name) - 4).c_str(), "native,builtin");
+         }
+     }},
     {"password",
      [](Run&, Text value)
      {
@@ -655,7 +674,8 @@ void ResetMachine()
         SetKeyAccess(key.hive, key.path, false);
         DeleteTree(key.hive, key.path);
     }
-    for (const char* path : {kProductKey, kStandinKey, kAppDefaultsKey, kLinkRecordKey})
+    for (const char* path :
+         {kProductKey, kStandinKey, kAppDefaultsKey, kDllOverridesKey, kLinkRecordKey})
     {
         DeleteTree(HKEY_CURRENT_USER, path);
     }
