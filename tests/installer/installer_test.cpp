@@ -263,7 +263,10 @@ void StartSecondUninstaller()
 // Started by Windows at log-on exactly as scheduled, the uninstaller asks before it acts.
 TEST(Installer, RemovalAsksUnlessSilentAndKeepsTheSettingsUnlessTold)
 {
-    const std::vector<Reply> keep = {{kConfirm, IDYES}, {kAskSettings, IDNO}, kRemovedNote};
+    const std::vector<Reply> none,
+        no = {{kConfirm, IDNO}}, keep = {{kConfirm, IDYES}, {kAskSettings, IDNO}, kRemovedNote},
+        drop = {{kConfirm, IDYES}, {kAskSettings, IDYES}, kRemovedNote},
+        second = {{kConfirm, IDYES, StartSecondUninstaller}, keep[1], keep[2]};
     const struct
     {
         const char* what;
@@ -274,37 +277,16 @@ TEST(Installer, RemovalAsksUnlessSilentAndKeepsTheSettingsUnlessTold)
         std::string saverAfter;
         bool settingsKept;
     } rows[] = {
-        {"declined, it changes nothing",
-         " /S /SETSAVER",
-         "",
-         {{kConfirm, IDNO}},
-         false,
-         kSolmirOn,
-         true},
+        {"declined, it changes nothing", " /S /SETSAVER", "", no, false, kSolmirOn, true},
         {"confirmed, it keeps the settings", " /S /SETSAVER", "", keep, true, kNoSaver, true},
-        {"confirmed twice, it removes the settings",
-         " /S /SETSAVER",
-         "",
-         {{kConfirm, IDYES}, {kAskSettings, IDYES}, kRemovedNote},
-         true,
-         kNoSaver,
+        {"confirmed twice, it removes the settings", " /S /SETSAVER", "", drop, true, kNoSaver,
          false},
-        {"asking, it lets a second one leave unasked",
-         " /S /SETSAVER",
-         "",
-         {{kConfirm, IDYES, StartSecondUninstaller}, {kAskSettings, IDNO}, kRemovedNote},
-         true,
-         kNoSaver,
+        {"asking, it lets a second one leave unasked", " /S /SETSAVER", "", second, true, kNoSaver,
          true},
-        {"silent, it keeps the settings", " /S /SETSAVER", " /S", {}, true, kNoSaver, true},
-        {"silent with /REMOVESETTINGS, it removes them",
-         " /S /SETSAVER",
-         " /S /REMOVESETTINGS",
-         {},
-         true,
-         kNoSaver,
-         false},
-        {"silent, it keeps another current saver", " /S", " /S", {}, true, kOtherOn, true},
+        {"silent, it keeps the settings", " /S /SETSAVER", " /S", none, true, kNoSaver, true},
+        {"silent with /REMOVESETTINGS, it removes them", " /S /SETSAVER", " /S /REMOVESETTINGS",
+         none, true, kNoSaver, false},
+        {"silent, it keeps another current saver", " /S", " /S", none, true, kOtherOn, true},
     };
     for (const auto& row : rows)
     {
