@@ -1,5 +1,5 @@
 // Called by: the host and the settings dialog (GL context), the frame loop and probe (scenes).
-// Calls: OpenGL, GLU and WGL only; the scenes read the engine's live view.
+// Calls: OpenGL, GLU and WGL, loaded by the shell; the scenes read the engine's live view.
 //
 // Rendering: the OpenGL context with its pixel-format choice, projection and
 // fixed GL state; TGA textures from the program's resources; the scenes of the
