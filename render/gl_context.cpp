@@ -4,6 +4,7 @@
 // creation.
 #include "render/render.h"
 #include "resource.h"
+#include "shell/shell.h"
 
 static HWND g_hGLWnd; // window the context draws into; its DC is released to it
 HDC g_hDC;
@@ -28,6 +29,8 @@ static bool FailGLContext(const char* text, const char* caption)
 
 bool CreateGLContext(HWND hwnd, int colorBits)
 {
+    // Before the pixel-format calls too: GDI loads opengl32 for them by name.
+    LoadGlLibraries();
     g_hGLWnd = hwnd;
     g_hDC = GetDC(hwnd);
     if (g_hDC == NULL)

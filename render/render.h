@@ -1,5 +1,5 @@
 // Called by: the host and the settings dialog (GL context, viewports), the frame loop (scenes).
-// Calls: OpenGL, GLU and WGL only; the scenes draw the view they are given.
+// Calls: OpenGL, GLU and WGL, loaded by the shell; the scenes draw the view they are given.
 //
 // Rendering: the OpenGL context with its pixel-format choice, projection and
 // fixed GL state; TGA textures from the program's resources; the scenes of the

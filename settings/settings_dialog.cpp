@@ -385,22 +385,10 @@ void OnSpinNotify(const NMHDR* header)
 void InitSettingsControls()
 {
     // Only this dialog needs the common controls, so they are not loaded with
-    // the program. By name, so that the manifest's version 6 is found, and
-    // never from the program's own folder: a saver is often started from
-    // Downloads. Windows 7 without the search flags takes the system copy.
+    // the program.
     if (g_hCommonControls == NULL)
     {
-        g_hCommonControls = LoadLibraryExA("comctl32.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    }
-    if (g_hCommonControls == NULL)
-    {
-        char path[MAX_PATH] = {};
-        UINT length = GetSystemDirectoryA(path, MAX_PATH);
-        if (length > 0 && length < MAX_PATH - sizeof("\\comctl32.dll"))
-        {
-            lstrcatA(path, "\\comctl32.dll");
-            g_hCommonControls = LoadLibraryA(path);
-        }
+        g_hCommonControls = LoadSystemLibrary("comctl32.dll");
     }
     typedef BOOL(WINAPI * InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
     InitCommonControlsExProc init =

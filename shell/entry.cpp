@@ -205,6 +205,7 @@ INT_PTR ShowSettingsDialog(HWND owner)
 
 void SaverEntry()
 {
+    LimitLibrarySearch();
     const char* text = SkipSeparators(SkipProgramName(GetCommandLineA()));
     ExitProcess(static_cast<UINT>(DispatchRunMode(GetModuleHandleA(NULL), text)));
 }

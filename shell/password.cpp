@@ -1,7 +1,7 @@
 // The saver password on the Windows 9x family: whether closing needs it, the
 // platform's check that asks for it, and the platform's dialog that changes it.
-// Both come from libraries loaded by name; where one is missing the feature is
-// simply off.
+// Both come from libraries of the system folder; where one is missing the
+// feature is simply off.
 #include "shell/shell.h"
 
 static HMODULE g_hPasswordLib; // PASSWORD.CPL while loaded
@@ -50,7 +50,7 @@ void LoadPasswordVerifier()
     }
     if (IsPasswordSet(desktop))
     {
-        g_hPasswordLib = LoadLibraryA("PASSWORD.CPL");
+        g_hPasswordLib = LoadSystemLibrary("PASSWORD.CPL");
         if (g_hPasswordLib)
         {
             g_pfnVerifyPassword =
@@ -95,7 +95,7 @@ void SetSaverRunning(int on)
 
 void ChangeSaverPassword(HWND owner)
 {
-    HMODULE mpr = LoadLibraryA("MPR.DLL");
+    HMODULE mpr = LoadSystemLibrary("MPR.DLL");
     if (!mpr)
     {
         return;

@@ -1,4 +1,5 @@
-// Called by: the runtime (SaverEntry); every folder reads its instance, window and tick clock.
+// Called by: the runtime (SaverEntry); every folder reads its instance, window and tick clock;
+// the settings dialog and the GL context load their platform libraries through here.
 // Calls: the saver host with the window's messages, the settings dialog, the password libraries.
 //
 // Saver shell: the entry routine and run modes, the saver window with its
@@ -76,6 +77,14 @@ void LoadPasswordVerifier();
 void ReleasePasswordVerifier();
 void SetSaverRunning(int on);
 void ChangeSaverPassword(HWND owner);
+
+// ---- System libraries (system_library.cpp) ---------------------------------
+// Nothing is loaded from the folder the saver sits in, nor from the current one.
+
+void LimitLibrarySearch(); // the process's own loads by name: the system folder alone
+// Loads a platform library from the system folder, whatever the program's folder holds.
+HMODULE LoadSystemLibrary(const char* name);
+void LoadGlLibraries(); // opengl32 and glu32, all entries bound; before any GL call
 
 // ---- Tick clock (clock.cpp) -------------------------------------------------
 // Every timed rule reads time through these two, so tests can own the clock.

@@ -19,6 +19,7 @@ const char kStandinKey[] = "Software\\SolmirTest\\Password"; // the stand-in's a
 const char kDesktopKey[] = "Control Panel\\Desktop";
 const char kAeDebugKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
 const char kAppDefaultsKey[] = "Software\\Wine\\AppDefaults\\Solmir98.scr";
+const char kDllOverridesKey[] = "Software\\Wine\\DllOverrides"; // Wine's load order per DLL
 const char kHttpKey[] = "HTTP\\shell\\open\\command";
 const char kLinkRecordKey[] = "Software\\Quenwick\\SolmirLinkTest"; // written by fakebrowser.exe
 // Every wait ends as soon as its state shows; the bound only has to outlast a busy machine.
@@ -105,6 +106,7 @@ struct Run
     HWND main = NULL; // the saver window, the preview or the settings dialog
     HWND box = NULL;  // the window the last box step found
     std::string installDir;
+    std::string folder; // a folder of the row's own, removed after it
     const bool preview; // "/p": in a window of the test's
     explicit Run(const Case& row) : c(row), preview(std::string(row.command).rfind("/p", 0) == 0) {}
     bool Alive() const
@@ -439,7 +441,27 @@ const std::pair<const char*, Action> kGivens[] = {
      [](Run& run, Text)
      {
          run.program = TestProgramFolder() + "standin\\Solmir98.scr";
+         // Where Windows keeps it: one beside the program must never be loaded.
+         CopyFileA((TestProgramFolder() + "standin\\PASSWORD.CPL").c_str(),
+                   "C:\\windows\\system32\\PASSWORD.CPL", FALSE);
          SetString(HKEY_CURRENT_USER, kAppDefaultsKey, "Version", "win98");
+     }},
+    {"planted",
+     [](Run& run, Text)
+     {
+         // The program (the 9x copy when given first) in a folder of its own.
+         run.folder = MakeTempFolder("solmir-");
+         std::string copy = run.folder + run.program.substr(run.program.find_last_of('\\') + 1);
+         CopyFileA(run.program.c_str(), copy.c_str(), FALSE);
+         run.program = copy;
+         // Windows' own order, in which a DLL beside the program comes first.
+         for (const char* name : {"opengl32.dll", "glu32.dll", "mpr.dll", "PASSWORD.CPL"})
+         {
+             CopyFileA((TestProgramFolder() + "standin\\PASSWORD.CPL").c_str(),
+                       (run.folder + name).c_str(), FALSE);
+             SetString(HKEY_CURRENT_USER, kDllOverridesKey,
+                       std::string(name, strlen(name) - 4).c_str(), "native,builtin");
+         }
      }},
     {"password",
      [](Run&, Text value)
@@ -727,7 +749,8 @@ void ResetMachine()
         SetKeyAccess(key.hive, key.path, false);
         DeleteTree(key.hive, key.path);
     }
-    for (const char* path : {kProductKey, kStandinKey, kAppDefaultsKey, kLinkRecordKey})
+    for (const char* path :
+         {kProductKey, kStandinKey, kAppDefaultsKey, kDllOverridesKey, kLinkRecordKey})
     {
         DeleteTree(HKEY_CURRENT_USER, path);
     }
@@ -806,4 +829,5 @@ void RunCase(const Case& c)
     }
     DestroyWindow(g_hHost);
     g_hHost = NULL;
+    RemoveFolder(run.folder);
 }

@@ -5,7 +5,8 @@
 //
 // Every name must be one the driver knows, or the row fails before it starts.
 // given: a product DWORD "mod1 depth=13900" (the key is emptied first); cursor=X,Y|WHERE;
-//   win98 (a copy run as a 9x program, the stand-in PASSWORD.CPL beside it);
+//   win98 (a copy run as a 9x program, the stand-in PASSWORD.CPL in the system folder);
+//   planted (a copy, the stand-in beside it as opengl32, glu32, mpr, PASSWORD.CPL, taken first);
 //   password=1|bin1|0|long and answer=0|1|2 (refuse, accept, fault) for the stand-in;
 //   slow=MS (every frame takes MS); standard user (the token is no administrator's;
 //   with slow); broken (a damaged texture); install_dir=TEXT|long; kill_saver…=TEXT in

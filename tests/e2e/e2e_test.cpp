@@ -134,7 +134,7 @@ TEST(Shell, CommandLineAndMouse)
     });
 }
 
-// On the Windows 9x family, with the stand-in PASSWORD.CPL beside a copy of Solmir.
+// On the Windows 9x family, with the stand-in PASSWORD.CPL in the system folder.
 TEST(Password, AskedBeforeTheSaverCloses)
 {
     RunCases({
@@ -155,7 +155,19 @@ TEST(Password, AskedBeforeTheSaverCloses)
         {"the preview never asks", "win98; password=1; answer=1", "/p", "close", 0, "loads=0"},
         {"a fault in the check clears the system's flag and exits with -1",
          "win98; password=1; answer=2", "/s", "close", -1, "calls=1; flag=0"},
-        {"the password change runs on the 9x family", "win98", "/a 1234", "", 0, ""},
+    });
+}
+
+// Planted DLLs under the names of the libraries Solmir uses, in the folder it is started from.
+TEST(Shell, NothingLoadsFromTheSaversFolder)
+{
+    RunCases({
+        {"the saver turns", "planted", "/s", "turning:screen; ESC", 0, "loads=0"},
+        {"the settings preview turns", "planted", "/c", "turning:frame; click:IDCANCEL", 1,
+         "loads=0"},
+        {"the 9x password check is the system's", "win98; planted; password=1; answer=1", "/s",
+         "turning:screen; close", 0, "calls=1; loads=1"},
+        {"so is the 9x password change", "win98; planted", "/a 1234", "", 0, "loads=0"},
     });
 }
 

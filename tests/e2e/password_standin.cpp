@@ -1,8 +1,8 @@
-// Stand-in for the platform's password control-panel library PASSWORD.CPL,
-// which Wine does not have. It answers as the DWORD "answer" under
-// HKCU\Software\SolmirTest\Password says (0 refuse, 1 accept, 2 fault) and
-// counts there: loads, frees (FreeLibrary, not process exit), calls, and
-// running (the system's saver-running flag during the last call).
+// Stand-in for PASSWORD.CPL, which Wine does not have; also planted under the
+// names of other DLLs, where its count of loads tells whether it was taken. It
+// answers as the DWORD "answer" under HKCU\Software\SolmirTest\Password says
+// (0 refuse, 1 accept, 2 fault) and counts there: loads, frees (FreeLibrary,
+// not process exit), calls, and running (the saver-running flag in the last call).
 #include <windows.h>
 
 static const char kKey[] = "Software\\SolmirTest\\Password";

@@ -252,6 +252,29 @@ TEST(Installer, InstallPlacesSolmirAndMakesItCurrentOnlyWhenAsked)
     EXPECT_EQ(static_cast<DWORD>(-1), RunToEnd("\"" + kInstalledScr + "\" /x"));
 }
 
+// Started from Downloads beside DLLs named as those it loads (the stand-in PASSWORD.CPL, which
+// counts its loads), under Windows' order (a DLL beside the program first), it loads none. Not so
+// version.dll and uxtheme.dll: Wine's own user32 takes them from there as the process starts.
+TEST(Installer, LoadsNoDllFromTheFolderItIsStartedFrom)
+{
+    ResetMachine();
+    DeleteTree(kUser, "Software\\SolmirTest"); // the stand-in's count
+    const std::string folder = MakeTempFolder("Downloads-"), setup = Install("");
+    CopyFileA(setup.substr(1, setup.size() - 2).c_str(), (folder + "Solmir-setup.exe").c_str(),
+              FALSE);
+    for (const char* dll : {"userenv", "apphelp", "propsys", "dwmapi", "oleacc", "shfolder"})
+    {
+        CopyFileA((TestProgramFolder() + "..\\e2e\\standin\\PASSWORD.CPL").c_str(),
+                  (folder + dll + ".dll").c_str(), FALSE);
+        SetString(kUser, "Software\\Wine\\DllOverrides", dll, "native,builtin");
+    }
+    EXPECT_EQ(0u, RunToEnd("\"" + folder + "Solmir-setup.exe\" /S"));
+    DeleteTree(kUser, "Software\\Wine\\DllOverrides");
+    ExpectInstalled();
+    EXPECT_EQ(0u, ReadDword(kUser, "Software\\SolmirTest\\Password", "loads", 0));
+    RemoveFolder(folder);
+}
+
 // Several presses of "Remove Solmir" start several uninstallers at the same log-on.
 void StartSecondUninstaller()
 {

@@ -134,6 +134,15 @@ bool ReadString(HKEY root, const char* path, const char* name, std::string* text
     return ok;
 }
 
+std::string MakeTempFolder(const char* prefix)
+{
+    char base[MAX_PATH];
+    GetTempPathA(sizeof(base), base);
+    std::string folder = base + std::string(prefix) + std::to_string(GetCurrentProcessId()) + "-" +
+                         std::to_string(GetTickCount());
+    return CreateDirectoryA(folder.c_str(), NULL) ? folder + "\\" : std::string();
+}
+
 void RemoveFolder(const std::string& folder)
 {
     WIN32_FIND_DATAA data = {};

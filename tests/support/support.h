@@ -34,5 +34,7 @@ void SetString(HKEY root, const char* path, const char* name, const char* text);
 DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback);
 bool ReadString(HKEY root, const char* path, const char* name, std::string* text);
 
-// Removes a folder (given with a trailing backslash) with its files.
+// A fresh folder under the temporary folder, with a trailing backslash;
+// RemoveFolder removes it with its files.
+std::string MakeTempFolder(const char* prefix);
 void RemoveFolder(const std::string& folder);
