@@ -4,8 +4,10 @@
 // peak working set, and the time from the saver's entry to its first presented
 // frame and from the window appearing to that frame (the black flash). Run it
 // through bench/frames.sh, which gives it a 1920 x 1080 virtual screen under
-// Wine and runs it beside the anchor.
-//   frame_bench <seconds> <module>
+// Wine and runs it beside the anchor, or bench/monitors.sh, on two monitors.
+// With "dark" it then tells the saver the displays went off and prints the
+// CPU the process uses over the next `seconds`.
+//   frame_bench <seconds> <module> [dark]
 #include "bench/figures.h"
 #include "engine/engine.h"
 #include "host/host.h"
@@ -17,6 +19,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 static DWORD g_dwRunMs; // how long the module runs
 
@@ -177,9 +180,34 @@ static void StoreSingleModule(int module)
     RegCloseKey(key);
 }
 
+static bool g_bDark; // measure the displays-off rest after the run
+
+static void SendDisplayState(DWORD state)
+{
+    static const GUID kConsoleDisplayState = {
+        0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    POWERBROADCAST_SETTING setting = {kConsoleDisplayState, sizeof(DWORD), {}};
+    memcpy(setting.Data, &state, sizeof(state));
+    SendMessageA(g_hSaverWnd, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, (LPARAM)&setting);
+}
+
 static DWORD WINAPI CloseLater(LPVOID)
 {
     Sleep(g_dwRunMs);
+    if (g_bDark)
+    {
+        SendDisplayState(0);
+        // The tick in flight ends the frames; then the process should idle.
+        Sleep(500);
+        const double cpu = ReadProcessCpuS(), start = ReadBenchMs();
+        Sleep(g_dwRunMs);
+        const double percent =
+            100.0 * (ReadProcessCpuS() - cpu) / ((ReadBenchMs() - start) / 1000.0);
+        printf("dark cpu_percent_of_core=%.2f over_s=%.1f\n", percent,
+               (ReadBenchMs() - start) / 1000.0);
+        fflush(stdout);
+        SendDisplayState(1);
+    }
     PostMessageA(g_hSaverWnd, WM_CLOSE, 0, 0);
     return 0;
 }
@@ -188,6 +216,7 @@ int main(int argc, char** argv)
 {
     g_dwRunMs = 1000 * (DWORD)(argc > 1 ? atoi(argv[1]) : 10);
     int module = argc > 2 ? atoi(argv[2]) : 1;
+    g_bDark = argc > 3 && strcmp(argv[3], "dark") == 0;
     g_hInstance = GetModuleHandleA(NULL);
     StoreSingleModule(module);
     CountPresentedFrames();
@@ -202,7 +231,7 @@ int main(int argc, char** argv)
     g_Figures.entryMs = ReadBenchMs();
     RunSaverWindow(NULL);
     char name[16];
-    snprintf(name, sizeof(name), "module%d", module);
+    snprintf(name, sizeof(name), g_bDark ? "dark%d" : "module%d", module);
     PrintFigures(name);
     PrintStartupCosts(name);
 

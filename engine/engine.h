@@ -71,6 +71,14 @@ const DWORD FRAME_PERIOD_MS = 30;
 const float FADE_STEP = 0.026179917f; // bits 0x3CD67744: 1.5 degrees of fade phase per frame
 
 void RenderFrame(HWND window);
+// The one place the shown module changes: the live view goes back into the
+// record of the module it belonged to, and the new module's view becomes live.
+void ShowModule(int module);
+void StartModuleCycle();         // the shown module's interval begins now
+void ShiftModuleCycle(DWORD ms); // time that must not count toward the interval
+// One frame of a module (0: none; a module switched off draws nothing) from
+// the live view, in every viewport. False when the GL reports an error.
+bool DrawModuleFrame(int module);
 void ResetFade();
 float FadeOutStep();
 float FadeInStep();

@@ -37,6 +37,23 @@ void MarkPreviewButton(HWND dialog, int module)
     }
 }
 
+void ShowModule(int module)
+{
+    StoreViewToModule(g_nModule);
+    g_nModule = module;
+    LoadViewFromModule(g_nModule);
+}
+
+void StartModuleCycle()
+{
+    g_dwCycleStart = ReadTickCount();
+}
+
+void ShiftModuleCycle(DWORD ms)
+{
+    g_dwCycleStart += ms;
+}
+
 // Steps the fade that hides a module switch; the switch itself happens in
 // the black frame between fade-out and fade-in.
 static void StepModuleCycle()
@@ -49,32 +66,23 @@ static void StepModuleCycle()
     {
         if (FadeOutStep() == 0.0f)
         {
-            StoreViewToModule(g_nModule);
-            g_nModule = NextActiveModule(g_nModule);
-            LoadViewFromModule(g_nModule);
+            ShowModule(NextActiveModule(g_nModule));
             g_nFadeState = 1;
         }
     }
     else if (FadeInStep() == 1.0f)
     {
         g_nFadeState = 0;
-        g_dwCycleStart = ReadTickCount();
+        StartModuleCycle();
     }
 }
 
-static bool DrawShownModule()
+bool DrawModuleFrame(int module)
 {
-    switch (g_nModule)
-    {
-    case 1:
-        return DrawModule1();
-    case 2:
-        return DrawModule2();
-    case 3:
-        return DrawModule3();
-    default:
-        return DrawEmptyScene();
-    }
+    // A module switched off is not drawn, even where the settings dialog shows it.
+    const bool shown = module >= 1 && module <= MODULE_COUNT && g_ModParams[module].active;
+    const SceneView view = {g_fDepth, g_fHorz, g_fVert, g_fXrot, g_fYrot, g_fZrot};
+    return DrawSceneFrame(shown ? module : 0, view, g_fSpeed);
 }
 
 void RenderFrame(HWND window)
@@ -101,12 +109,13 @@ void RenderFrame(HWND window)
     }
     g_dwLastFrame = ReadTickCount();
 
-    if (!g_bFrameRateOk && g_fFrameRate < FRAME_RATE_FLOOR)
+    // Far too slow: cleared frames only, whatever the keys switch to.
+    if (!g_bFrameRateOk && g_fFrameRate < FRAME_RATE_FLOOR && g_nModule != 0)
     {
-        g_nModule = 0;
+        ShowModule(0);
     }
 
-    if (DrawShownModule() && !g_bStopRequested)
+    if (DrawModuleFrame(g_nModule) && !g_bStopRequested)
     {
         SwapBuffers(g_hDC);
     }

@@ -38,23 +38,40 @@ void FormatParamDump(char* buffer, size_t size, const ModuleParams& view)
              (double)view.yrot, (double)view.zrot, (double)view.speed);
 }
 
+// A message box centres itself on the monitor that holds most of its owner,
+// which over several monitors may be any of them; like every dialog of the
+// saver, this one opens on the primary, once it has laid itself out.
+static LRESULT CALLBACK CenterBoxAfterInit(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT* call = (const CWPRETSTRUCT*)lParam;
+    if (code == HC_ACTION && call->message == WM_INITDIALOG)
+    {
+        CenterOnDesktop(call->hwnd);
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
 static void ShowParamDump(HWND window)
 {
     ModuleParams view = {};
     StoreViewToRecord(&view);
     char text[PARAM_DUMP_SIZE];
     FormatParamDump(text, sizeof(text), view);
+    HHOOK hook =
+        SetWindowsHookExA(WH_CALLWNDPROCRET, CenterBoxAfterInit, NULL, GetCurrentThreadId());
     MessageBoxA(window, text, "Params", MB_OK);
+    if (hook != NULL)
+    {
+        UnhookWindowsHookEx(hook);
+    }
 }
 
 // Enter and Backspace: the shown view is kept in its record, the new module
 // gets its stored view and a whole cycle interval, and any fade ends white.
 static void SwitchModule(HWND window, bool forward)
 {
-    StoreViewToModule(g_nModule);
-    g_nModule = forward ? NextActiveModule(g_nModule) : PrevActiveModule(g_nModule);
-    LoadViewFromModule(g_nModule);
-    g_dwCycleStart = ReadTickCount();
+    ShowModule(forward ? NextActiveModule(g_nModule) : PrevActiveModule(g_nModule));
+    StartModuleCycle();
     ResetFade();
     if (!g_bSaverMode)
     {

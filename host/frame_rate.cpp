@@ -1,6 +1,7 @@
 // The start-up frame-rate probe and the low-frame-rate notice (dialog 2005).
 #include "host/host.h"
 
+#include "engine/engine.h"
 #include "render/render.h"
 #include "shell/shell.h"
 #include "resource.h"
@@ -72,13 +73,14 @@ bool FrameRateNoticeDue(bool frameRateOk, bool fullScreen, float frameRate)
     return !frameRateOk && fullScreen && frameRate < FRAME_RATE_FLOOR;
 }
 
-void ProbeFrameRate()
+// Times frames of module 1 as the saver draws them now, in every viewport.
+// They are drawn but never presented. A driver queues the drawing and
+// answers at once, so each measurement waits for the GL to finish the
+// frames before it reads the clock.
+static FrameRateVerdict TimeProbeFrames()
 {
-    // The probe frames are drawn but never presented. A driver queues the
-    // drawing and answers at once, so each measurement waits for the GL to
-    // finish the frames before it reads the clock.
     DWORD start = ReadTickCount();
-    DrawModule1();
+    DrawModuleFrame(1);
     glFinish();
     DWORD firstMs = ReadTickCount() - start;
 
@@ -88,13 +90,25 @@ void ProbeFrameRate()
         start = ReadTickCount();
         for (int i = 0; i < kProbeExtraFrames; ++i)
         {
-            DrawModule1();
+            DrawModuleFrame(1);
         }
         glFinish();
         restMs = ReadTickCount() - start;
     }
+    return JudgeFrameRate(firstMs, restMs);
+}
 
-    FrameRateVerdict verdict = JudgeFrameRate(firstMs, restMs);
+void ProbeFrameRate()
+{
+    FrameRateVerdict verdict = TimeProbeFrames();
+    if (!verdict.ok && g_nViewports > 1)
+    {
+        // Too slow for every monitor: the primary alone is what the saver
+        // then shows, as fast as it can be, and its rate decides.
+        g_bPrimaryOnly = true;
+        g_nViewports = 1;
+        verdict = TimeProbeFrames();
+    }
     g_bFrameRateOk = verdict.ok;
     g_fFrameRate = verdict.rate;
 }

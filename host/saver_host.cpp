@@ -12,30 +12,23 @@
 namespace
 {
 
-int ClientWidth(HWND hwnd)
-{
-    RECT rect = {};
-    GetClientRect(hwnd, &rect);
-    return rect.right - rect.left;
-}
-
 void OnHostCreate(HWND hwnd)
 {
     g_bSaverMode = true;
-    RegSelectKey(hwnd, g_szProductKey);
-    LoadModuleParams();
-    // Only the width decides: a preview is narrower than the desktop.
-    g_bFullScreen = ClientWidth(hwnd) == ClientWidth(GetDesktopWindow());
-
-    if (!CreateGLContext(hwnd, 32))
+    // A preview is a child of the display settings' window; the full-screen
+    // saver stands alone over every monitor.
+    g_bFullScreen = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) == 0;
+    FitSaverWindow(hwnd);
+    if (!BeginSaverRun(hwnd, hwnd))
     {
         // The context has shown its own message; the normal close path runs.
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
         return;
     }
-    ProbeFrameRate();
-    g_dwCycleStart = ReadTickCount();
-    PostSaverTick(hwnd);
+    if (g_bFullScreen)
+    {
+        WatchDisplayPower(hwnd);
+    }
 }
 
 void ShowFrameRateNotice(HWND hwnd)
@@ -52,6 +45,10 @@ void ShowFrameRateNotice(HWND hwnd)
 
 void OnHostTick(HWND hwnd)
 {
+    if (RestWhileDark())
+    {
+        return;
+    }
     if (!g_bInTick && !g_bStopRequested &&
         FrameRateNoticeDue(g_bFrameRateOk, g_bFullScreen, g_fFrameRate))
     {
@@ -68,6 +65,7 @@ void OnHostTick(HWND hwnd)
 
 void OnHostClose()
 {
+    ForgetDisplayPower();
     if (BeginSaverClose())
     {
         // The view steered with the keys is kept for the module on screen.
@@ -90,6 +88,34 @@ LRESULT SaverHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CLOSE:
         OnHostClose();
+        break;
+    case WM_DISPLAYCHANGE:
+        // A monitor came or went, woke, or changed its mode: the window covers
+        // the new virtual screen at once and each monitor's view follows.
+        FitSaverWindow(hwnd);
+        break;
+    case WM_DPICHANGED:
+        // The rectangle the system suggests fits one monitor; the saver keeps
+        // covering them all, in physical pixels.
+        FitSaverWindow(hwnd);
+        return 0;
+    case WM_MOUSEMOVE:
+        // The system may move the cursor before the layout change reaches the
+        // window; that is not the user moving the mouse.
+        RefitOnLayoutChange(hwnd);
+        break;
+    case WM_POWERBROADCAST:
+        OnDisplayPower(hwnd, wParam, lParam);
+        break;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        // While the ticks rest no drain takes the keys; they still steer and quit.
+        if (IsResting())
+        {
+            TakeKeyOutsideTick(hwnd, message, wParam, lParam);
+        }
         break;
     }
     // The close gate decides whether the window goes.

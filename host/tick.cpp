@@ -6,6 +6,7 @@
 
 #include "engine/engine.h"
 #include "render/render.h"
+#include "settings/settings.h"
 
 bool g_bSaverMode;
 bool g_bFullScreen;
@@ -20,13 +21,13 @@ namespace
 // The full-screen saver takes the system keys too (Alt, F10, Alt+letter):
 // they are keys like any other and quit it. Elsewhere they keep their
 // meaning for the window (Alt+F4, mnemonics).
-bool IsViewKeyMessage(const MSG& msg, const bool* keysToControls)
+bool IsViewKeyMessage(UINT message, const bool* keysToControls)
 {
     if (keysToControls != nullptr && *keysToControls)
     {
         return false;
     }
-    switch (msg.message)
+    switch (message)
     {
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -46,7 +47,7 @@ void DrainSaverQueue(HWND window, const bool* keysToControls)
     MSG msg = {};
     while (!g_bStopRequested && PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
     {
-        if (IsViewKeyMessage(msg, keysToControls))
+        if (IsViewKeyMessage(msg.message, keysToControls))
         {
             HandleViewKey(window, msg.message, msg.wParam, msg.lParam);
         }
@@ -71,6 +72,20 @@ void ResetRunFlags()
     g_bStopRequested = false;
     g_bClosing = false;
     g_bInTick = false;
+}
+
+bool BeginSaverRun(HWND window, HWND glWindow)
+{
+    RegSelectKey(window, g_szProductKey);
+    LoadModuleParams();
+    if (glWindow == NULL || !CreateGLContext(glWindow, 32))
+    {
+        return false;
+    }
+    ProbeFrameRate();
+    StartModuleCycle();
+    PostSaverTick(window);
+    return true;
 }
 
 void PostSaverTick(HWND window)
@@ -127,4 +142,20 @@ bool BeginSaverClose()
     g_bStopRequested = true;
     KillGLContext();
     return true;
+}
+
+void TakeKeyOutsideTick(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (g_bInTick || !IsViewKeyMessage(message, nullptr))
+    {
+        return;
+    }
+    // A dialog the key opens stops the animation, as it does from a tick.
+    g_bInTick = true;
+    HandleViewKey(window, message, wParam, lParam);
+    g_bInTick = false;
+    if (g_bStopRequested && !g_bClosing)
+    {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
 }

@@ -10,6 +10,8 @@ static HWND g_hGLWnd; // window the context draws into; its DC is released to it
 HDC g_hDC;
 HGLRC g_hRC;
 GLUquadric* g_pQuadric;
+SceneViewport g_Viewports[MAX_VIEWPORTS];
+int g_nViewports;
 
 static const char VIDEO_CARD_MESSAGE[] = "Your video card doesn't appear to support\n"
                                          "hardware acceleration for OpenGL. Make sure\n"
@@ -67,11 +69,6 @@ bool CreateGLContext(HWND hwnd, int colorBits)
         return FailGLContext("Can't Activate The GL Rendering Context.", "ERROR");
     }
 
-    // The projection follows the size at creation; the windows keep their size.
-    RECT client = {};
-    GetClientRect(hwnd, &client);
-    ResizeGLScene(client.right - client.left, client.bottom - client.top);
-
     // InitGL has already shown the texture's own message when it fails.
     if (!InitGL())
     {
@@ -113,15 +110,18 @@ void KillGLContext()
 
 void ResizeGLScene(int width, int height)
 {
-    if (height == 0)
-    {
-        height = 1;
-    }
-    glViewport(0, 0, width, height);
+    g_Viewports[0] = {0, 0, width, height};
+    g_nViewports = 1;
+}
+
+void ApplyViewport(const SceneViewport& viewport)
+{
+    const int height = viewport.height > 0 ? viewport.height : 1;
+    glViewport(viewport.x, viewport.y, viewport.width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // The near plane is the single-precision 0.1, widened.
-    gluPerspective(50.0, (double)width / (double)height, (double)0.1f, 1000.0);
+    gluPerspective(50.0, (double)viewport.width / (double)height, (double)0.1f, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

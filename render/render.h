@@ -1,5 +1,5 @@
-// Called by: the host and the settings dialog (GL context), the frame loop and probe (scenes).
-// Calls: OpenGL, GLU and WGL, loaded by the shell; the scenes read the engine's live view.
+// Called by: the host and the settings dialog (GL context, viewports), the frame loop (scenes).
+// Calls: OpenGL, GLU and WGL, loaded by the shell; the scenes draw the view they are given.
 //
 // Rendering: the OpenGL context with its pixel-format choice, projection and
 // fixed GL state; TGA textures from the program's resources; the scenes of the
@@ -19,7 +19,6 @@ extern GLUquadric* g_pQuadric; // smooth-normal, textured quadric for the cylind
 
 bool CreateGLContext(HWND hwnd, int colorBits);
 void KillGLContext();
-void ResizeGLScene(int width, int height);
 bool InitGL();
 int FindPixelFormat(HDC hdc, int colorBits);
 unsigned ScorePixelFormat(const PIXELFORMATDESCRIPTOR& pfd, int colorBits);
@@ -35,6 +34,29 @@ struct PixelFormatChoice
 // The best-scoring format; among equals the cheapest: not multisampled, then
 // the fewest extra bits, then the lowest number. 0 when none scores above 0.
 int PickPixelFormat(const PixelFormatChoice* formats, int count);
+
+// ---- Viewports (gl_context.cpp) ---------------------------------------------
+// Where each frame draws the scene: the whole window, or one part of it per
+// monitor when the window spans several. Each gets its own projection, so the
+// scene keeps its shape on a monitor of any aspect.
+
+// A part of the window, in GL window coordinates (from the bottom left).
+struct SceneViewport
+{
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+const int MAX_VIEWPORTS = 16;
+extern SceneViewport g_Viewports[MAX_VIEWPORTS]; // where the scene is drawn, primary monitor first
+extern int g_nViewports;                         // how many of g_Viewports are in use
+
+// The scene fills the whole window of this size.
+void ResizeGLScene(int width, int height);
+// Viewport and perspective projection for one part of the window.
+void ApplyViewport(const SceneViewport& viewport);
 
 // ---- Textures (textures.cpp; the decoder itself is in tga.h) ----------------
 
@@ -81,8 +103,25 @@ float StepSpinAngle(float angle, float speed);
 float StepOrbitSpin(float spin, float speed, float growth);
 float StepOrbitPhase(float phase, float speed);
 
-bool DrawModule1();
-bool DrawModule2();
-bool DrawModule3();
+// Where the scene stands: its distance and shift, then its turns about x, y
+// and z, in degrees.
+struct SceneView
+{
+    float depth;
+    float horz;
+    float vert;
+    float xrot;
+    float yrot;
+    float zrot;
+};
+
+// One frame of `module` (1 to 3; 0 for none) drawn from `view` into every
+// viewport over a cleared window; its animation then steps once at `speed`.
+// False when the GL reports an error.
+bool DrawSceneFrame(int module, const SceneView& view, float speed);
+// Each module's scene in the current viewport, with the window already cleared.
+void DrawModule1(const SceneView& view);
+void DrawModule2(const SceneView& view);
+void DrawModule3(const SceneView& view);
 bool DrawEmptyScene();
 void DrawRing(float scale);

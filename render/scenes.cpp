@@ -1,8 +1,8 @@
-// The scenes of the animation modules. Each draws one whole frame from the
-// live view (engine.h) and moves its own animation state one step; the frame
-// loop presents the frame only when the scene reports no GL error.
+// The scenes of the animation modules. A frame draws the shown module from
+// the view it is given into every viewport, then moves the module's own
+// animation state one step; the frame loop presents the frame only when the
+// scene reports no GL error.
 #include "render/render.h"
-#include "engine/engine.h"
 
 #include <math.h>
 
@@ -66,15 +66,15 @@ float StepOrbitPhase(float phase, float speed)
     return (float)next;
 }
 
-// Every scene is drawn from the live view: the translation first, then the
+// Every scene is drawn from its view: the translation first, then the
 // rotations about x, y and z, in degrees.
-static void ApplyLiveView()
+static void ApplySceneView(const SceneView& view)
 {
     glLoadIdentity();
-    glTranslatef(g_fHorz, g_fVert, -g_fDepth);
-    glRotatef(g_fXrot, 1.0f, 0.0f, 0.0f);
-    glRotatef(g_fYrot, 0.0f, 1.0f, 0.0f);
-    glRotatef(g_fZrot, 0.0f, 0.0f, 1.0f);
+    glTranslatef(view.horz, view.vert, -view.depth);
+    glRotatef(view.xrot, 1.0f, 0.0f, 0.0f);
+    glRotatef(view.yrot, 0.0f, 1.0f, 0.0f);
+    glRotatef(view.zrot, 0.0f, 0.0f, 1.0f);
 }
 
 bool DrawEmptyScene()
@@ -83,31 +83,18 @@ bool DrawEmptyScene()
     return glGetError() == GL_NO_ERROR;
 }
 
-bool DrawModule1()
+void DrawModule1(const SceneView& view)
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!g_ModParams[1].active)
-    {
-        return true;
-    }
-    ApplyLiveView();
+    ApplySceneView(view);
     glPushMatrix();
     glRotatef((float)(g_fRingAngle / 3.0), 0.0f, 1.0f, 0.0f);
     DrawRing(1.0f);
     glPopMatrix();
-    // After drawing: the frame shows the angle before the step.
-    g_fRingAngle = StepSpinAngle(g_fRingAngle, g_fSpeed);
-    return glGetError() == GL_NO_ERROR;
 }
 
-bool DrawModule2()
+void DrawModule2(const SceneView& view)
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!g_ModParams[2].active)
-    {
-        return true;
-    }
-    ApplyLiveView();
+    ApplySceneView(view);
     glPushMatrix();
     glRotatef((float)(g_fCylinderAngle / 3.0), 0.0f, 1.0f, 0.0f);
     // Upright, radius 10 and height 4.8, centred on the origin (the quadric
@@ -117,44 +104,98 @@ bool DrawModule2()
     glTranslatef(0.0f, 0.0f, -3.0f);
     gluCylinder(g_pQuadric, 2.0, 2.0, 6.0, 32, 1);
     glPopMatrix();
-    g_fCylinderAngle = StepSpinAngle(g_fCylinderAngle, g_fSpeed);
-    return glGetError() == GL_NO_ERROR;
 }
 
-bool DrawModule3()
+// A ring's size stands in for its nearness: k runs from 1 to 5 round the
+// circle, and a smaller ring spins faster (16 / k^2).
+static float OrbitScale(float phase)
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!g_ModParams[3].active)
-    {
-        return true;
-    }
-    if (g_bOrbitInit)
-    {
-        // Evenly round the circle, no spin yet.
-        g_bOrbitInit = false;
-        for (int i = 0; i < ORBIT_RINGS; ++i)
-        {
-            g_fOrbitPhase[i] = (float)(i * ORBIT_TWO_PI / ORBIT_RINGS);
-            g_fOrbitSpin[i] = 0.0f;
-        }
-    }
-    ApplyLiveView();
+    return (float)(2.0 * sin(phase) + 3.0);
+}
+
+static float OrbitGrowth(float phase)
+{
+    const float k = OrbitScale(phase);
+    return (float)(16.0 / ((double)k * k));
+}
+
+void DrawModule3(const SceneView& view)
+{
+    ApplySceneView(view);
     for (int i = 0; i < ORBIT_RINGS; ++i)
     {
         glPushMatrix();
-        // Height on the circle, and a size standing in for nearness: k runs
-        // from 1 to 5, and a smaller ring spins faster (16 / k^2).
         const float y = (float)(cos(g_fOrbitPhase[i]) * 40.0);
-        const float k = (float)(2.0 * sin(g_fOrbitPhase[i]) + 3.0);
-        const float g = (float)(16.0 / ((double)k * k));
-        // Before drawing: this frame already shows the new spin.
-        g_fOrbitSpin[i] = StepOrbitSpin(g_fOrbitSpin[i], g_fSpeed, g);
+        const float k = OrbitScale(g_fOrbitPhase[i]);
         glTranslatef(0.0f, y, 0.0f);
         glScalef(k, k, k);
         glRotatef((float)i * 40.0f + g_fOrbitSpin[i], 0.0f, 1.0f, 0.0f);
         DrawRing(1.0f);
         glPopMatrix();
-        g_fOrbitPhase[i] = StepOrbitPhase(g_fOrbitPhase[i], g_fSpeed);
+    }
+}
+
+// Module 3 starts evenly round the circle; each frame shows its rings' spin
+// already stepped for the place they are drawn at.
+static void StartOrbit(float speed)
+{
+    g_bOrbitInit = false;
+    for (int i = 0; i < ORBIT_RINGS; ++i)
+    {
+        g_fOrbitPhase[i] = (float)(i * ORBIT_TWO_PI / ORBIT_RINGS);
+        g_fOrbitSpin[i] = StepOrbitSpin(0.0f, speed, OrbitGrowth(g_fOrbitPhase[i]));
+    }
+}
+
+static void StepOrbit(float speed)
+{
+    for (int i = 0; i < ORBIT_RINGS; ++i)
+    {
+        g_fOrbitPhase[i] = StepOrbitPhase(g_fOrbitPhase[i], speed);
+        g_fOrbitSpin[i] = StepOrbitSpin(g_fOrbitSpin[i], speed, OrbitGrowth(g_fOrbitPhase[i]));
+    }
+}
+
+bool DrawSceneFrame(int module, const SceneView& view, float speed)
+{
+    if (module < 1 || module > 3)
+    {
+        return DrawEmptyScene();
+    }
+    // One clear for the whole window: what lies outside every viewport stays black.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (module == 3 && g_bOrbitInit)
+    {
+        StartOrbit(speed);
+    }
+    for (int i = 0; i < g_nViewports; ++i)
+    {
+        ApplyViewport(g_Viewports[i]);
+        switch (module)
+        {
+        case 1:
+            DrawModule1(view);
+            break;
+        case 2:
+            DrawModule2(view);
+            break;
+        case 3:
+            DrawModule3(view);
+            break;
+        }
+    }
+    // The animation moves once a frame, however many monitors show it.
+    switch (module)
+    {
+    case 1:
+        g_fRingAngle = StepSpinAngle(g_fRingAngle, speed);
+        break;
+    case 2:
+        g_fCylinderAngle = StepSpinAngle(g_fCylinderAngle, speed);
+        break;
+    case 3:
+        StepOrbit(speed);
+        break;
     }
     return glGetError() == GL_NO_ERROR;
 }

@@ -31,7 +31,6 @@ bool RegWriteUserString(const char* name, const char* text);
 // dialog template uses; call before the dialog is created.
 void InitSettingsControls();
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-bool InitSettingsDialog(HWND dialog);
 void OnSettingsCommand(HWND dialog, WPARAM wParam);
 void OnCycleSpin(HWND dialog, WPARAM wParam);
 

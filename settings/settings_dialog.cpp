@@ -83,6 +83,7 @@ HWND CreatePreviewView(HWND dialog)
     RegisterClassA(&wc); // fails harmlessly when a second dialog registers it again
 
     RECT rect = PreviewFrameRect();
+    ResizeGLScene(rect.right - rect.left, rect.bottom - rect.top);
     return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, PREVIEW_VIEW_CLASS, "",
                            WS_POPUP | WS_DISABLED | WS_CLIPSIBLINGS, rect.left, rect.top,
                            rect.right - rect.left, rect.bottom - rect.top, dialog, NULL,
@@ -109,7 +110,7 @@ void PlacePreviewView(HWND dialog)
     const bool shown = IsWindowVisible(dialog) && !IsIconic(dialog);
     SetWindowPos(g_hPreviewView, NULL, frame.left, frame.top, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-    if (resized && g_hRC != NULL)
+    if (resized)
     {
         ResizeGLScene(width, height);
     }
@@ -254,9 +255,7 @@ void OnEnableBox(HWND dialog, const ModuleControls& controls)
 // switches modules by itself.
 void OnPreviewButton(HWND dialog, const ModuleControls& controls)
 {
-    StoreViewToModule(g_nModule);
-    g_nModule = controls.module;
-    LoadViewFromModule(g_nModule);
+    ShowModule(controls.module);
     OnEnableBox(dialog, controls);
 }
 
@@ -306,23 +305,28 @@ void SetAllModules(HWND dialog, bool enabled)
 BOOL OnSettingsInit(HWND dialog)
 {
     g_bSaverMode = false;
-    RegSelectKey(dialog, g_szProductKey);
-    LoadModuleParams();
-    if (InitSettingsDialog(dialog))
+    g_hPreviewFrame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
+    CenterOnDesktop(dialog);
+    DestroyPreviewView();
+    g_hPreviewView = CreatePreviewView(dialog);
+    // The run reports its own failures; the view is the one thing before it
+    // that can fail.
+    if (g_hPreviewView == NULL)
     {
-        // Writing the interval box raised the flag; nobody has typed yet.
-        g_bEditHasKeys = false;
-        g_dwCycleStart = ReadTickCount();
-        ProbeFrameRate();
-        PostSaverTick(dialog);
-        if (!g_bFrameRateOk)
-        {
-            PostSlowMachineCommand(dialog);
-        }
+        MessageBoxA(NULL, "Can't Create The Preview Window.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
     }
-    else
+    const bool ready = BeginSaverRun(dialog, g_hPreviewView);
+    ShowEnableBoxes(dialog);
+    WriteCycleBox(dialog, g_nCycleTime);
+    // Writing the interval box raised the flag; nobody has typed yet.
+    g_bEditHasKeys = false;
+    if (!ready)
     {
         PostMessageA(dialog, WM_CLOSE, 0, 0);
+    }
+    else if (!g_bFrameRateOk)
+    {
+        PostSlowMachineCommand(dialog);
     }
     // The system gives the focus to the first tab stop.
     return TRUE;
@@ -432,29 +436,6 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     default:
         return FALSE;
     }
-}
-
-bool InitSettingsDialog(HWND dialog)
-{
-    RegSelectKey(dialog, g_szProductKey);
-    g_hPreviewFrame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
-    CenterOnDesktop(dialog);
-    DestroyPreviewView();
-    g_hPreviewView = CreatePreviewView(dialog);
-    // The context reports its own failures; the view is the one thing
-    // before it that can fail.
-    bool ready = false;
-    if (g_hPreviewView == NULL)
-    {
-        MessageBoxA(NULL, "Can't Create The Preview Window.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
-    }
-    else
-    {
-        ready = CreateGLContext(g_hPreviewView, 32);
-    }
-    ShowEnableBoxes(dialog);
-    WriteCycleBox(dialog, g_nCycleTime);
-    return ready;
 }
 
 void OnSettingsCommand(HWND dialog, WPARAM wParam)

@@ -73,16 +73,11 @@ void OnSaverCreate(HWND hwnd)
     DetachInputContext(hwnd);
     GetCursorPos(&g_ptCursorRef);
     HideCursorWhenSaving();
-    if (!g_bPreview)
-    {
-        CreateCoverWindows();
-    }
 }
 
 void OnSaverDestroy(HWND hwnd)
 {
     RestoreInputContext(hwnd);
-    DestroyCoverWindows();
     PostQuitMessage(0);
 }
 
@@ -109,13 +104,6 @@ LRESULT ForwardToPreviewParent(HWND hwnd, UINT message, LPARAM lParam)
         }
     }
     return 1;
-}
-
-bool IsSwallowedCommand(WPARAM command)
-{
-    // The low four bits of a system command are the system's own.
-    WPARAM code = command & 0xFFF0;
-    return code == SC_NEXTWINDOW || code == SC_PREVWINDOW || code == SC_SCREENSAVE;
 }
 
 LRESULT OnCloseRequest(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -160,38 +148,8 @@ uint32_t AbsoluteDifference(LONG a, LONG b)
 
 int RunSaverWindow(HWND parent)
 {
-    WNDCLASSA wc = {};
-    wc.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = SaverWindowProc;
-    wc.cbClsExtra = 0;
-    wc.cbWndExtra = 0;
-    wc.hInstance = g_hInstance;
-    wc.hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(kClassIconId));
-    wc.hCursor = NULL;
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszMenuName = NULL;
-    wc.lpszClassName = kSaverClass;
-
-    DWORD exStyle = 0;
-    DWORD style = 0;
-    const char* title = NULL;
-    int width = 0;
-    int height = 0;
-    if (parent)
+    if (!parent)
     {
-        RECT client = {};
-        GetClientRect(parent, &client);
-        width = client.right;
-        height = client.bottom;
-        g_bPreview = 1;
-        exStyle = 0;
-        style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-        title = kPreviewTitle;
-    }
-    else
-    {
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
         // One saver on screen is enough: wake the running one instead.
         HWND running = FindWindowA(kSaverClass, kSaverTitle);
         if (running && IsWindow(running))
@@ -200,20 +158,11 @@ int RunSaverWindow(HWND parent)
             return 0;
         }
         LoadPasswordVerifier();
-        exStyle = WS_EX_TOPMOST;
-        style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-        title = kSaverTitle;
-    }
-
-    if (RegisterClassA(&wc))
-    {
-        g_hSaverWnd = CreateWindowExA(exStyle, kSaverClass, title, style, 0, 0, width, height,
-                                      parent, NULL, g_hInstance, NULL);
     }
 
     // Without a window the mode failed; the exit code says so.
     int result = -1;
-    if (g_hSaverWnd)
+    if (CreateSaverWindow(parent))
     {
         if (!parent)
         {
@@ -231,6 +180,50 @@ int RunSaverWindow(HWND parent)
 
     ReleasePasswordVerifier();
     return result;
+}
+
+HWND CreateSaverWindow(HWND parent)
+{
+    WNDCLASSA wc = {};
+    wc.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = SaverWindowProc;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = 0;
+    wc.hInstance = g_hInstance;
+    wc.hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(kClassIconId));
+    wc.hCursor = NULL;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszMenuName = NULL;
+    wc.lpszClassName = kSaverClass;
+
+    DWORD exStyle = WS_EX_TOPMOST;
+    DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    const char* title = kSaverTitle;
+    // Every monitor: the virtual screen, left of and above the primary too.
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (parent)
+    {
+        RECT client = {};
+        GetClientRect(parent, &client);
+        x = 0;
+        y = 0;
+        width = client.right;
+        height = client.bottom;
+        g_bPreview = 1;
+        exStyle = 0;
+        style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+        title = kPreviewTitle;
+    }
+
+    if (RegisterClassA(&wc))
+    {
+        g_hSaverWnd = CreateWindowExA(exStyle, kSaverClass, title, style, x, y, width, height,
+                                      parent, NULL, g_hInstance, NULL);
+    }
+    return g_hSaverWnd;
 }
 
 LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -370,6 +363,14 @@ BOOL VerifyCloseRequest(HWND hwnd)
     }
     g_dwLastVerifyTick = ReadTickCount();
     return g_bCloseGranted;
+}
+
+bool IsSwallowedCommand(WPARAM command)
+{
+    // The low four bits of a system command are the system's own. The
+    // display's power (SC_MONITORPOWER) is the system's to switch.
+    WPARAM code = command & 0xFFF0;
+    return code == SC_NEXTWINDOW || code == SC_PREVWINDOW || code == SC_SCREENSAVE;
 }
 
 uint32_t ElapsedTicks(uint32_t from, uint32_t to)

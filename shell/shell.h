@@ -51,9 +51,14 @@ extern POINT g_ptCursorRef; // reference cursor position for mouse dismissal
 // saver already runs, -1 when no window could be made, otherwise the quit
 // message's wParam.
 int RunSaverWindow(HWND parent);
+// The saver window alone, without the message loop; null when it could not be made.
+HWND CreateSaverWindow(HWND parent);
 LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefSaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL VerifyCloseRequest(HWND hwnd);
+// System commands the full-screen saver ignores: window switching and a
+// second screen saver.
+bool IsSwallowedCommand(WPARAM command);
 uint32_t ElapsedTicks(uint32_t from, uint32_t to);
 // Sum of horizontal and vertical distance between two points.
 uint32_t CursorDistance(POINT from, POINT to);
@@ -62,16 +67,6 @@ uint32_t CursorDistance(POINT from, POINT to);
 void CenterOnDesktop(HWND hwnd);
 // Top-left corner that centres a window of the given rectangle on the desktop.
 POINT CenteredOrigin(RECT desktop, RECT window);
-
-// ---- Cover windows over the other monitors (cover_windows.cpp) --------------
-
-const int MAX_COVER_WINDOWS = 16;
-extern const char COVER_CLASS_NAME[];        // window class of the cover windows
-extern HWND g_hCoverWnds[MAX_COVER_WINDOWS]; // one black window per non-primary monitor
-extern int g_nCoverWnds;                     // how many of g_hCoverWnds are in use
-
-void CreateCoverWindows();
-void DestroyCoverWindows();
 
 // ---- Password verification and change (password.cpp) -----------------------
 

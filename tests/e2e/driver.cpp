@@ -263,7 +263,9 @@ void MoveTo(POINT to)
         return;
     }
     GetLastInputInfo(&last);
-    Mouse("mousemove " + std::to_string(to.x) + " " + std::to_string(to.y),
+    // X counts from the virtual screen's corner, Windows from the primary's.
+    Mouse("mousemove " + std::to_string(to.x - GetSystemMetrics(SM_XVIRTUALSCREEN)) + " " +
+              std::to_string(to.y - GetSystemMetrics(SM_YVIRTUALSCREEN)),
           [&]
           {
               return GetLastInputInfo(&now) && now.dwTime != last.dwTime && GetCursorPos(&at) &&
@@ -300,9 +302,33 @@ double Share(const std::vector<uint32_t>& a, const std::vector<uint32_t>* b = nu
     return a.empty() ? 0.0 : double(count) / a.size();
 }
 
+// Monitor n (from 1, the primary first), or an empty rectangle.
+RECT Monitor(int n)
+{
+    std::vector<RECT> monitors;
+    EnumDisplayMonitors(
+        NULL, NULL,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data)
+        {
+            MONITORINFO info = {sizeof(info), {}, {}, 0};
+            GetMonitorInfoA(monitor, &info);
+            auto* list = reinterpret_cast<std::vector<RECT>*>(data);
+            list->insert(info.dwFlags & MONITORINFOF_PRIMARY ? list->begin() : list->end(),
+                         info.rcMonitor);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    return n >= 1 && n <= int(monitors.size()) ? monitors[n - 1] : RECT{};
+}
+
+// The screen, the settings' preview frame, or a monitor ("monitor2").
 RECT Region(const Run& run, const std::string& where)
 {
     RECT r = {};
+    if (where.rfind("monitor", 0) == 0)
+    {
+        return Monitor(Number(where.substr(7)));
+    }
     HWND window = where == "frame" ? GetDlgItem(run.main, IDC_PREVIEW_FRAME) : run.main;
     GetClientRect(window, &r);
     MapWindowPoints(window, NULL, reinterpret_cast<POINT*>(&r), 2);
@@ -333,6 +359,25 @@ std::vector<uint32_t> CheckTurning(const Run& run, const std::string& where)
     return last;
 }
 
+// The scene stands in the middle of the region, turning.
+void CheckCentred(const Run& run, const std::string& where)
+{
+    const RECT r = Region(run, where);
+    std::vector<uint32_t> shot = CheckTurning(run, where);
+    long width = r.right - r.left, height = r.bottom - r.top;
+    long left = width, right = 0, top = height, bottom = 0;
+    for (long i = 0; i < long(shot.size()); ++i)
+    {
+        if (shot[i] & 0xFFFFFF)
+        {
+            left = std::min(left, i % width), right = std::max(right, i % width);
+            top = std::min(top, i / width), bottom = std::max(bottom, i / width);
+        }
+    }
+    EXPECT_NEAR(left + right, width, width * 0.2) << "the scene is off the centre of " << where;
+    EXPECT_NEAR(top + bottom, height, height * 0.2) << "the scene is off the centre of " << where;
+}
+
 // The preview's window covers the frame, and the scene is drawn in the frame's
 // middle, not where the frame's old size would put it.
 void CheckFits(const Run& run)
@@ -345,19 +390,7 @@ void CheckFits(const Run& run)
             return EqualRect(&view, &frame) != FALSE;
         },
         kTimeout));
-    std::vector<uint32_t> shot = CheckTurning(run, "frame");
-    long width = frame.right - frame.left, height = frame.bottom - frame.top;
-    long left = width, right = 0, top = height, bottom = 0;
-    for (long i = 0; i < long(shot.size()); ++i)
-    {
-        if (shot[i] & 0xFFFFFF)
-        {
-            left = std::min(left, i % width), right = std::max(right, i % width);
-            top = std::min(top, i / width), bottom = std::max(bottom, i / width);
-        }
-    }
-    EXPECT_NEAR(left + right, width, width * 0.2) << "the scene is off the frame's centre";
-    EXPECT_NEAR(top + bottom, height, height * 0.2) << "the scene is off the frame's centre";
+    CheckCentred(run, "frame");
 }
 
 LRESULT CALLBACK PreviewHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -397,7 +430,13 @@ typedef void (*Action)(Run& run, Text value);
 // The machine before the start; see driver.h.
 const std::pair<const char*, Action> kGivens[] = {
     {"cursor",
-     [](Run&, Text value) { SetCursorPos(Number(value), Number(Pair(value, ',').second)); }},
+     [](Run& run, Text value)
+     {
+         RECT m = Region(run, value);
+         value.rfind("monitor", 0) == 0
+             ? SetCursorPos((m.left + m.right) / 2, (m.top + m.bottom) / 2)
+             : SetCursorPos(Number(value), Number(Pair(value, ',').second));
+     }},
     {"win98",
      [](Run& run, Text)
      {
@@ -579,6 +618,19 @@ const std::pair<const char*, Action> kSteps[] = {
                       SWP_NOZORDER | SWP_NOACTIVATE);
      }},
     {"fits", [](Run& run, Text) { CheckFits(run); }},
+    {"centred", [](Run& run, Text value) { CheckCentred(run, value); }},
+    {"black", [](Run& run, Text value)
+     { EXPECT_EQ(0.0, Share(Capture(Region(run, value)))) << value << " is lit"; }},
+    {"on",
+     [](Run& run, Text value)
+     {
+         RECT m = Region(run, value), box = {};
+         GetWindowRect(run.box, &box);
+         EXPECT_NEAR(box.left + box.right, m.left + m.right, 2) << "the box is not on " << value;
+         EXPECT_NEAR(box.top + box.bottom, m.top + m.bottom, 2) << "the box is not on " << value;
+     }},
+    {"foreground", [](Run& run, Text)
+     { EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == run.main; }, kTimeout)); }},
     {"minimize", [](Run& run, Text) { ShowIconic(run, true); }},
     {"restore", [](Run& run, Text) { ShowIconic(run, false); }},
     {"viewhidden",

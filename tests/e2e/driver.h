@@ -4,7 +4,7 @@
 // Solmir.scr (or a test build). Lists are separated by "; ".
 //
 // Every name must be one the driver knows, or the row fails before it starts.
-// given: a product DWORD "mod1 depth=13900" (the key is emptied first); cursor=X,Y;
+// given: a product DWORD "mod1 depth=13900" (the key is emptied first); cursor=X,Y|WHERE;
 //   win98 (a copy run as a 9x program, the stand-in PASSWORD.CPL in the system folder);
 //   planted (a copy, the stand-in beside it as opengl32, glu32, mpr, PASSWORD.CPL, taken first);
 //   password=1|bin1|0|long and answer=0|1|2 (refuse, accept, fault) for the stand-in;
@@ -18,7 +18,9 @@
 //   closed); close and sendclose (WM_CLOSE posted or sent); wait:MS; set:NAME=V (a
 //   product DWORD, or the stand-in's answer); second (another /s start, which ends with
 //   0); free (the cursor held nowhere); turning:WHERE (two new frames: everything sent
-//   before has been taken) and still:WHERE (screen, or frame); help[:menu|hung] (help or a
+//   before has been taken) and still:WHERE (screen, frame, or monitorN: the Nth, the primary
+//   first); centred:WHERE (the scene turns in its middle); black:WHERE; on:WHERE (the box
+//   stands centred there); foreground (the saver window is); help[:menu|hung] (help or a
 //   menu sent to the preview reaches its parent; or the parent hangs); resize:ID=X,Y,W,H; fits (the
 //   preview covers the frame, its scene centred); minimize, restore, viewhidden; checked:ID. An ID
 //   is the control's name in resource.h: IDOK, IDC_ABOUT …

@@ -66,8 +66,10 @@ void PumpMessagesFor(DWORD ms)
 {
     for (DWORD start = GetTickCount(), spent = 0; spent < ms; spent = GetTickCount() - start)
     {
+        // A window that posts itself a message for each it takes (the
+        // saver's ticks) keeps the queue full: the time bounds this too.
         MSG msg = {};
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        while (GetTickCount() - start < ms && PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
         {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);

@@ -196,6 +196,53 @@ TEST(FrameRateProbe, Verdicts)
     }
 }
 
+// A window over the virtual screen: each monitor's part of it, rows counted
+// from the bottom; the system's commands the saver ignores, and the display
+// power it must leave to the system.
+TEST(Displays, ViewportsFollowTheMonitorsAndCommandsPassOn)
+{
+    const MonitorLayout left = {{-800, 0, 1024, 768}, {{0, 0, 1024, 768}, {-800, 168, 0, 768}}, 2};
+    const struct
+    {
+        const char* what;
+        MonitorLayout layout;
+        bool primaryOnly;
+        std::vector<SceneViewport> viewports;
+    } rows[] = {
+        {"left of the primary, smaller", left, false, {{800, 0, 1024, 768}, {0, 0, 800, 600}}},
+        {"the primary alone", left, true, {{800, 0, 1024, 768}}},
+        {"above the primary",
+         {{0, -600, 1024, 768}, {{0, 0, 1024, 768}, {0, -600, 800, 0}}, 2},
+         false,
+         {{0, 0, 1024, 768}, {0, 768, 800, 600}}},
+        {"a copy is drawn once",
+         {{0, 0, 1024, 768}, {{0, 0, 1024, 768}, {0, 0, 1024, 768}}, 2},
+         false,
+         {{0, 0, 1024, 768}}},
+        {"none known: the whole window", {{0, 0, 640, 480}, {}, 0}, false, {{0, 0, 640, 480}}},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        SceneViewport made[MAX_VIEWPORTS] = {};
+        ASSERT_EQ(int(row.viewports.size()), LayOutViewports(row.layout, row.primaryOnly, made));
+        for (size_t i = 0; i < row.viewports.size(); ++i)
+        {
+            const SceneViewport& v = row.viewports[i];
+            EXPECT_TRUE(v.x == made[i].x && v.y == made[i].y && v.width == made[i].width &&
+                        v.height == made[i].height)
+                << i << ": " << made[i].x << "," << made[i].y << " " << made[i].width << "x"
+                << made[i].height;
+        }
+    }
+    for (WPARAM command : {SC_SCREENSAVE, SC_NEXTWINDOW | 2, SC_PREVWINDOW})
+    {
+        EXPECT_TRUE(IsSwallowedCommand(command)) << command;
+    }
+    EXPECT_FALSE(IsSwallowedCommand(SC_MONITORPOWER));
+    EXPECT_FALSE(IsSwallowedCommand(SC_CLOSE));
+}
+
 TEST(PixelFormat, RanksAndTakesTheCheapestOfTheBest)
 {
     const DWORD single = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL, twice = single | PFD_DOUBLEBUFFER;

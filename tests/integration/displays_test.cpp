@@ -1,0 +1,218 @@
+// The full-screen saver window in this process, on monitor layouts the test
+// hands it through the layout seam: it covers them all with the scene whole
+// and centred on each, follows display changes, and rests while the displays
+// are off.
+#include "engine/engine.h"
+#include "host/host.h"
+#include "render/render.h"
+#include "shell/shell.h"
+#include "support/support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string.h>
+#include <vector>
+
+namespace
+{
+
+MonitorLayout g_Given; // what the seam reports
+DWORD g_dwSkew;        // added to the real clock: the time the test lets pass at once
+
+void ReadGivenMonitors(MonitorLayout* layout)
+{
+    *layout = g_Given;
+}
+
+DWORD WINAPI SkewedTickCount()
+{
+    return GetTickCount() + g_dwSkew;
+}
+
+void Give(const std::vector<RECT>& monitors)
+{
+    g_Given = {};
+    for (const RECT& m : monitors)
+    {
+        UnionRect(&g_Given.screen, &g_Given.screen, &m);
+        g_Given.monitors[g_Given.count++] = m;
+    }
+}
+
+// The smallest rectangle that holds every lit pixel of `area` on the screen.
+RECT LitBox(const RECT& area)
+{
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    std::vector<uint32_t> pixels(width * height);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, 0, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    RECT box = {area.right, area.bottom, area.left, area.top};
+    for (int i = 0; i < width * height; ++i)
+    {
+        if (pixels[i] & 0xFFFFFF)
+        {
+            const LONG x = area.left + i % width, y = area.top + i / width;
+            box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                   std::max(box.bottom, y + 1)};
+        }
+    }
+    return box;
+}
+
+// Waits until the ring has turned by `frames` more frames.
+bool WaitForFrames(int frames)
+{
+    const float start = g_fRingAngle;
+    return WaitUntil([&] { return g_fRingAngle >= start + frames * 0.67f; }, 10000);
+}
+
+// Takes what is waiting for this thread. False when the queue never empties:
+// a chain of ticks goes on.
+bool TakeUntilIdle()
+{
+    MSG msg = {};
+    for (int i = 0; i < 20; ++i)
+    {
+        if (!PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        {
+            return true;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return false;
+}
+
+void SendDisplayState(HWND saver, DWORD state)
+{
+    POWERBROADCAST_SETTING setting = {
+        {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}},
+        sizeof(DWORD),
+        {}};
+    memcpy(setting.Data, &state, sizeof(state));
+    SendMessageA(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
+                 reinterpret_cast<LPARAM>(&setting));
+}
+
+class SaverWindow : public ::testing::Test
+{
+  protected:
+    static void SetUpTestSuite()
+    {
+        g_hInstance = GetModuleHandleA(NULL);
+        DeleteTree(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir");
+        // Module 1 far enough that it stands whole on a narrow monitor.
+        SetDword(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir", "mod1 depth", 6000);
+        ResetRunFlags();
+        ResetSceneState();
+        g_pfnReadMonitors = ReadGivenMonitors;
+        g_pfnTickCount = SkewedTickCount;
+        Give({{0, 0, 1024, 768}});
+        s_hSaver = CreateSaverWindow(NULL);
+        ASSERT_TRUE(s_hSaver != NULL);
+        ASSERT_TRUE(WaitForFrames(3));
+        s_rcAlone = LitBox({0, 0, 1024, 768});
+    }
+    static void TearDownTestSuite()
+    {
+        if (IsWindow(s_hSaver))
+        {
+            DestroyWindow(s_hSaver);
+        }
+        g_pfnTickCount = GetTickCount;
+        TakeUntilIdle();
+        ResetRunFlags();
+    }
+    static HWND s_hSaver;
+    static RECT s_rcAlone; // the scene on one monitor of 1024 x 768
+};
+HWND SaverWindow::s_hSaver;
+RECT SaverWindow::s_rcAlone;
+
+TEST_F(SaverWindow, CoversEveryMonitorWithTheSceneWholeOnEachAndFollowsTheirChanges)
+{
+    const LONG width = s_rcAlone.right - s_rcAlone.left, height = s_rcAlone.bottom - s_rcAlone.top;
+    ASSERT_GT(width, 50);
+    const struct
+    {
+        const char* what;
+        std::vector<RECT> monitors;
+        POINT cursor; // where the system puts the cursor
+    } rows[] = {
+        {"two monitors side by side", {{0, 0, 512, 768}, {512, 0, 1024, 768}}, {1000, 10}},
+        {"a primary right of a smaller one", {{400, 0, 1024, 768}, {0, 0, 400, 384}}, {10, 700}},
+        {"a resolution change", {{0, 0, 640, 480}}, {320, 240}},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        Give(row.monitors);
+        // The system may move the cursor before the window hears of the change.
+        SetCursorPos(row.cursor.x, row.cursor.y);
+        SendMessageA(s_hSaver, WM_MOUSEMOVE, 0, 0);
+        SendMessageA(s_hSaver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+        RECT window = {};
+        GetWindowRect(s_hSaver, &window);
+        EXPECT_TRUE(EqualRect(&window, &g_Given.screen)) << window.right << "x" << window.bottom;
+        ASSERT_TRUE(WaitForFrames(3)) << "the saver ended";
+        for (const RECT& m : row.monitors)
+        {
+            RECT box = LitBox(m);
+            // The scene stands whole in the middle of each monitor, at the size
+            // its height gives, not stretched to another monitor's shape.
+            EXPECT_NEAR(box.left + box.right, m.left + m.right, 4) << m.left;
+            EXPECT_NEAR(box.top + box.bottom, m.top + m.bottom, 4) << m.left;
+            const double scale = (m.bottom - m.top) / 768.0;
+            EXPECT_NEAR(box.right - box.left, width * scale, 4 + width * scale / 20) << m.left;
+            EXPECT_NEAR(box.bottom - box.top, height * scale, 4 + height * scale / 20) << m.left;
+        }
+    }
+
+    // A new scale for a monitor suggests a rectangle for it alone.
+    RECT suggested = {100, 100, 400, 300};
+    SendMessageA(s_hSaver, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    RECT window = {};
+    GetWindowRect(s_hSaver, &window);
+    EXPECT_TRUE(EqualRect(&window, &g_Given.screen));
+}
+
+TEST_F(SaverWindow, RestsWhileTheDisplaysAreOffAndGoesOnWhereItWas)
+{
+    Give({{0, 0, 1024, 768}});
+    SendMessageA(s_hSaver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    ASSERT_TRUE(WaitForFrames(2));
+    const int module = g_nModule;
+
+    SendDisplayState(s_hSaver, 0);
+    EXPECT_TRUE(TakeUntilIdle()) << "frames go on in the dark";
+    const float angle = g_fRingAngle;
+    g_dwSkew += 3600 * 1000; // an hour in the dark, far past the module's interval
+    // The keys still steer, and quit.
+    const float depth = g_fDepth;
+    PostMessageA(s_hSaver, WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_TRUE(TakeUntilIdle());
+    EXPECT_EQ(depth - 1.0f, g_fDepth);
+    EXPECT_EQ(angle, g_fRingAngle);
+
+    SendDisplayState(s_hSaver, 2); // dimmed: still seen
+    ASSERT_TRUE(WaitForFrames(5));
+    EXPECT_EQ(module, g_nModule);
+    EXPECT_EQ(0, g_nFadeState) << "a module switch was owed to the dark time";
+
+    SendDisplayState(s_hSaver, 0);
+    PostMessageA(s_hSaver, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([] { return !IsWindow(s_hSaver); }, 10000));
+}
+
+} // namespace
