@@ -268,8 +268,8 @@ TEST(Monitors, EachShowsTheSceneAndTheInputActsOverAll)
         {"too slow for both, fast enough for the primary: the primary alone, and no notice",
          "slow=150", "/s", (std::string("turning:monitor1; black:monitor2") + kAway).c_str(), 0,
          ""},
-        {"too slow for the primary alone: the notice", "slow=400", "/s",
-         "box:Oops, looks like there is a problem...; ENTER", 0, ""},
+        {"too slow for the primary alone: the notice, on the primary", "slow=400", "/s",
+         "box:Oops, looks like there is a problem...; on:monitor1; ENTER", 0, ""},
     });
 }
 
