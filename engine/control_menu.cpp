@@ -8,17 +8,6 @@
 static int s_bControlMenuOpen; // nonzero while dialog 105 is open
 static bool s_bCursorHeld;     // the menu over the saver shows the cursor and holds it inside
 
-void ShowControlMenu(HWND owner)
-{
-    if (s_bControlMenuOpen)
-    {
-        return;
-    }
-    s_bControlMenuOpen = 1;
-    DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_CONTROL_MENU), owner, ControlMenuProc, 0);
-    s_bControlMenuOpen = 0;
-}
-
 // However the menu ends (OK, Cancel, Esc, or destroyed with the saver window),
 // the cursor is let go and hidden again exactly once. Holding it inside the
 // menu moved it, and the user has not touched the mouse: mouse dismissal
@@ -64,6 +53,9 @@ static INT_PTR OnControlMenuCommand(HWND dialog, WPARAM wParam)
     return FALSE;
 }
 
+namespace
+{
+
 INT_PTR CALLBACK ControlMenuProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
@@ -79,4 +71,17 @@ INT_PTR CALLBACK ControlMenuProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     default:
         return FALSE;
     }
+}
+
+} // namespace
+
+void ShowControlMenu(HWND owner)
+{
+    if (s_bControlMenuOpen)
+    {
+        return;
+    }
+    s_bControlMenuOpen = 1;
+    DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_CONTROL_MENU), owner, ControlMenuProc, 0);
+    s_bControlMenuOpen = 0;
 }

@@ -9,6 +9,11 @@
 int g_nFadeState;
 static float g_fFadeAngle; // phase of the running fade, radians
 
+namespace
+{
+
+const float FADE_STEP = 0.026179917f; // bits 0x3CD67744: 1.5 degrees of fade phase per frame
+
 float FadeOutLevel(float angle)
 {
     double c = cos((double)angle);
@@ -21,6 +26,8 @@ float FadeInLevel(float angle)
     double s = sin((double)angle);
     return (float)(s * s);
 }
+
+} // namespace
 
 void ResetFade()
 {

@@ -7,8 +7,16 @@
 #include "shell/shell.h"
 #include "resource.h"
 
-DWORD g_dwCycleStart;
 static DWORD g_dwLastFrame; // tick when the last frame passed pacing
+
+namespace
+{
+
+DWORD g_dwCycleStart; // tick when the shown module's interval began
+
+const DWORD FRAME_PERIOD_MS = 30; // least time between the starts of two frames
+
+} // namespace
 
 DWORD PaceDelay(DWORD now, DWORD lastFrame)
 {

@@ -10,6 +10,22 @@
 static const float ROTATE_STEP = 1.5f; // degrees per key press
 static const float SPEED_STEP = 0.125f;
 
+namespace
+{
+
+const size_t PARAM_DUMP_SIZE = 512; // characters of the F11 text, terminator included
+
+void FormatParamDump(char* buffer, size_t size, const ModuleParams& view)
+{
+    snprintf(buffer, size,
+             "g_fDepth %f\ng_fHorz  %f\ng_fVert  %f\ng_fXrot  %f\ng_fYrot  %f\ng_fZrot  %f\n"
+             "g_fSpeed %f\n",
+             (double)view.depth, (double)view.horz, (double)view.vert, (double)view.xrot,
+             (double)view.yrot, (double)view.zrot, (double)view.speed);
+}
+
+} // namespace
+
 // Zoom and pan grow with the depth in whole units per fifty, so a far scene
 // moves as visibly as a near one; below fifty the fine steps apply.
 static int DepthStepUnits(float depth)
@@ -27,15 +43,6 @@ float PanStep(float depth)
 {
     int q = DepthStepUnits(depth);
     return q >= 1 ? (float)q : 0.1f;
-}
-
-void FormatParamDump(char* buffer, size_t size, const ModuleParams& view)
-{
-    snprintf(buffer, size,
-             "g_fDepth %f\ng_fHorz  %f\ng_fVert  %f\ng_fXrot  %f\ng_fYrot  %f\ng_fZrot  %f\n"
-             "g_fSpeed %f\n",
-             (double)view.depth, (double)view.horz, (double)view.vert, (double)view.xrot,
-             (double)view.yrot, (double)view.zrot, (double)view.speed);
 }
 
 // A message box centres itself on the monitor that holds most of its owner,

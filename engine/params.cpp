@@ -8,12 +8,22 @@
 #include <stdio.h>
 
 ModuleParams g_ModParams[MODULE_COUNT + 1];
-ModuleParams g_DefModParams[MODULE_COUNT + 1];
 float g_fDepth = 40.0f, g_fHorz, g_fVert;
 float g_fXrot = -90.0f, g_fYrot, g_fZrot;
 float g_fSpeed = 0.5f;
 int g_nModule = 1;
 int g_nCycleTime;
+
+namespace
+{
+
+ModuleParams g_DefModParams[MODULE_COUNT + 1]; // built-in defaults, filled by LoadModuleParams
+
+const float SPEED_MIN = 0.0625f;
+const float SPEED_MAX = 10.0f;
+const int DEFAULT_CYCLE_TIME = 23; // seconds
+
+} // namespace
 
 // The seven view fields of a record by position, so the registry names and
 // the copies walk them in one order.
@@ -73,15 +83,6 @@ float FloatFromHundredths(int32_t stored)
     return value;
 }
 
-float ParamFromStored(int32_t stored, float defaultValue)
-{
-    if (stored == MISSING_VALUE)
-    {
-        return defaultValue;
-    }
-    return FloatFromHundredths(stored);
-}
-
 float BoundSpeed(float speed)
 {
     if (speed > SPEED_MAX)
@@ -94,25 +95,6 @@ float BoundSpeed(float speed)
         speed = SPEED_MIN;
     }
     return speed;
-}
-
-float SpeedFromStored(int32_t stored)
-{
-    return BoundSpeed(FloatFromHundredths(stored));
-}
-
-bool ActiveFromStored(int32_t stored, bool defaultValue)
-{
-    if (stored == MISSING_VALUE)
-    {
-        return defaultValue;
-    }
-    return stored > 0;
-}
-
-int CycleTimeFromStored(int32_t stored)
-{
-    return stored < 0 ? DEFAULT_CYCLE_TIME : stored;
 }
 
 int32_t TruncToInt32(float value)
@@ -157,6 +139,39 @@ int32_t StoredFromParam(float value)
     int32_t stored = (int32_t)hundredths;
     return stored == MISSING_VALUE ? MISSING_VALUE + 1 : stored;
 }
+
+namespace
+{
+
+float ParamFromStored(int32_t stored, float defaultValue)
+{
+    if (stored == MISSING_VALUE)
+    {
+        return defaultValue;
+    }
+    return FloatFromHundredths(stored);
+}
+
+float SpeedFromStored(int32_t stored)
+{
+    return BoundSpeed(FloatFromHundredths(stored));
+}
+
+bool ActiveFromStored(int32_t stored, bool defaultValue)
+{
+    if (stored == MISSING_VALUE)
+    {
+        return defaultValue;
+    }
+    return stored > 0;
+}
+
+int CycleTimeFromStored(int32_t stored)
+{
+    return stored < 0 ? DEFAULT_CYCLE_TIME : stored;
+}
+
+} // namespace
 
 static void FormatValueName(char* name, size_t size, const char* format, int module)
 {

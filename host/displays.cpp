@@ -61,6 +61,12 @@ bool IsUsable(const RECT& r)
     return r.right > r.left && r.bottom > r.top;
 }
 
+bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b)
+{
+    return EqualRect(&a.screen, &b.screen) && a.count == b.count &&
+           memcmp(a.monitors, b.monitors, sizeof(RECT) * a.count) == 0;
+}
+
 } // namespace
 
 ReadMonitorsProc g_pfnReadMonitors = ReadSystemMonitors;
@@ -98,12 +104,6 @@ int LayOutViewports(const MonitorLayout& layout, bool primaryOnly, SceneViewport
         viewports[made++] = {0, 0, screen.right - screen.left, screen.bottom - screen.top};
     }
     return made;
-}
-
-bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b)
-{
-    return EqualRect(&a.screen, &b.screen) && a.count == b.count &&
-           memcmp(a.monitors, b.monitors, sizeof(RECT) * a.count) == 0;
 }
 
 void FitSaverWindow(HWND hwnd)

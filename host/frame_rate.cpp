@@ -12,6 +12,9 @@ float g_fFrameRate = PROBE_UNMEASURED_RATE;
 namespace
 {
 
+const DWORD PROBE_QUICK_MS = 50;    // a first frame this quick settles it: fast enough
+const DWORD PROBE_SLOW_MS = 200;    // a first frame slower than this settles it: too slow
+const float PROBE_MIN_RATE = 12.0f; // five timed frames below this rate fail the probe
 // Four frames more than the first: five in all over the second measurement.
 const int kProbeExtraFrames = 4;
 

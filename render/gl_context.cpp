@@ -8,10 +8,16 @@
 
 static HWND g_hGLWnd; // window the context draws into; its DC is released to it
 HDC g_hDC;
-HGLRC g_hRC;
 GLUquadric* g_pQuadric;
 SceneViewport g_Viewports[MAX_VIEWPORTS];
 int g_nViewports;
+
+namespace
+{
+
+HGLRC g_hRC; // rendering context, or null
+
+} // namespace
 
 static const char VIDEO_CARD_MESSAGE[] = "Your video card doesn't appear to support\n"
                                          "hardware acceleration for OpenGL. Make sure\n"
@@ -26,6 +32,45 @@ static bool FailGLContext(const char* text, const char* caption)
     MessageBoxA(NULL, text, caption, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
+
+namespace
+{
+
+bool InitGL()
+{
+    if (!LoadTexFromResource(IDR_TGA_CYLINDER, TEX_CYLINDER) ||
+        !LoadTexFromResource(IDR_TGA_RING, TEX_RING))
+    {
+        return false;
+    }
+    // The cylinder's is the texture bound whenever no scene has bound another.
+    glBindTexture(GL_TEXTURE_2D, g_Textures[TEX_CYLINDER].glName);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    // Texels of alpha 0 are discarded: this cuts the rings' shapes out of
+    // their textures.
+    glAlphaFunc(GL_GREATER, 0.0f);
+    glEnable(GL_ALPHA_TEST);
+    glEnable(GL_TEXTURE_2D);
+
+    // A quadric holds no GL objects, so one serves every context of the run.
+    if (g_pQuadric == nullptr)
+    {
+        g_pQuadric = gluNewQuadric();
+        if (g_pQuadric == nullptr)
+        {
+            return false;
+        }
+    }
+    gluQuadricNormals(g_pQuadric, GLU_SMOOTH);
+    gluQuadricTexture(g_pQuadric, GL_TRUE);
+    return true;
+}
+
+} // namespace
 
 bool CreateGLContext(HWND hwnd, int colorBits)
 {
@@ -124,38 +169,4 @@ void ApplyViewport(const SceneViewport& viewport)
     gluPerspective(50.0, (double)viewport.width / (double)height, (double)0.1f, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-}
-
-bool InitGL()
-{
-    if (!LoadTexFromResource(IDR_TGA_CYLINDER, TEX_CYLINDER) ||
-        !LoadTexFromResource(IDR_TGA_RING, TEX_RING))
-    {
-        return false;
-    }
-    // The cylinder's is the texture bound whenever no scene has bound another.
-    glBindTexture(GL_TEXTURE_2D, g_Textures[TEX_CYLINDER].glName);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    // Texels of alpha 0 are discarded: this cuts the rings' shapes out of
-    // their textures.
-    glAlphaFunc(GL_GREATER, 0.0f);
-    glEnable(GL_ALPHA_TEST);
-    glEnable(GL_TEXTURE_2D);
-
-    // A quadric holds no GL objects, so one serves every context of the run.
-    if (g_pQuadric == nullptr)
-    {
-        g_pQuadric = gluNewQuadric();
-        if (g_pQuadric == nullptr)
-        {
-            return false;
-        }
-    }
-    gluQuadricNormals(g_pQuadric, GLU_SMOOTH);
-    gluQuadricTexture(g_pQuadric, GL_TRUE);
-    return true;
 }

@@ -14,12 +14,10 @@
 // ---- GL context (gl_context.cpp, pixel_format.cpp) --------------------------
 
 extern HDC g_hDC;              // device context of g_hGLWnd, or null
-extern HGLRC g_hRC;            // rendering context, or null
 extern GLUquadric* g_pQuadric; // smooth-normal, textured quadric for the cylinder; never deleted
 
 bool CreateGLContext(HWND hwnd, int colorBits);
 void KillGLContext();
-bool InitGL();
 int FindPixelFormat(HDC hdc, int colorBits);
 unsigned ScorePixelFormat(const PIXELFORMATDESCRIPTOR& pfd, int colorBits);
 
@@ -81,8 +79,6 @@ enum TextureSlotId
 extern TextureSlot g_Textures[TEXTURE_SLOTS]; // filled by InitGL
 
 bool LoadTexFromResource(int id, int slot);
-bool DecodeTga(TextureSlot* slot, const uint8_t* data, uint32_t size);
-void ReleaseTexPixels(TextureSlot* slot);
 
 // ---- Module scenes (scenes.cpp, ring.cpp) -----------------------------------
 
@@ -119,9 +115,4 @@ struct SceneView
 // viewport over a cleared window; its animation then steps once at `speed`.
 // False when the GL reports an error.
 bool DrawSceneFrame(int module, const SceneView& view, float speed);
-// Each module's scene in the current viewport, with the window already cleared.
-void DrawModule1(const SceneView& view);
-void DrawModule2(const SceneView& view);
-void DrawModule3(const SceneView& view);
-bool DrawEmptyScene();
 void DrawRing(float scale);

@@ -77,12 +77,16 @@ static void ApplySceneView(const SceneView& view)
     glRotatef(view.zrot, 0.0f, 0.0f, 1.0f);
 }
 
+namespace
+{
+
 bool DrawEmptyScene()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     return glGetError() == GL_NO_ERROR;
 }
 
+// Each module's scene in the current viewport, with the window already cleared.
 void DrawModule1(const SceneView& view)
 {
     ApplySceneView(view);
@@ -106,6 +110,8 @@ void DrawModule2(const SceneView& view)
     glPopMatrix();
 }
 
+} // namespace
+
 // A ring's size stands in for its nearness: k runs from 1 to 5 round the
 // circle, and a smaller ring spins faster (16 / k^2).
 static float OrbitScale(float phase)
@@ -118,6 +124,9 @@ static float OrbitGrowth(float phase)
     const float k = OrbitScale(phase);
     return (float)(16.0 / ((double)k * k));
 }
+
+namespace
+{
 
 void DrawModule3(const SceneView& view)
 {
@@ -134,6 +143,8 @@ void DrawModule3(const SceneView& view)
         glPopMatrix();
     }
 }
+
+} // namespace
 
 // Module 3 starts evenly round the circle; each frame shows its rings' spin
 // already stepped for the place they are drawn at.

@@ -37,6 +37,9 @@ static void ShowTgaFailure(TgaResult result)
     MessageBoxA(NULL, text, caption, MB_OK);
 }
 
+namespace
+{
+
 bool DecodeTga(TextureSlot* slot, const uint8_t* data, uint32_t size)
 {
     TgaImage image = {};
@@ -62,6 +65,8 @@ void ReleaseTexPixels(TextureSlot* slot)
     FreeTgaPixels(&image);
     slot->pixels = nullptr;
 }
+
+} // namespace
 
 // Only level 0 is ever sampled, so a texture whose sides are powers of two
 // (the cylinder band) is uploaded as that one level: building GLU's whole

@@ -27,6 +27,33 @@ const DWORD BROWSER_COMMAND_SIZE = 256;
 const size_t BROWSER_PROGRAM_SIZE = BROWSER_COMMAND_SIZE;
 const size_t BROWSER_PARAMETERS_SIZE = 1024;
 
+void OpenUrlInBrowser(const char* text)
+{
+    char command[BROWSER_COMMAND_SIZE] = {};
+    RegSelectKey(NULL, HTTP_OPEN_COMMAND_KEY);
+    RegReadClassesString("", command, BROWSER_COMMAND_SIZE, "dummy");
+    // Later store operations must find the product key selected again.
+    RegSelectKey(NULL, g_szProductKey);
+
+    // A text without an address, or a command too long for the buffers,
+    // starts nothing rather than a shortened command.
+    char program[BROWSER_PROGRAM_SIZE];
+    char parameters[BROWSER_PARAMETERS_SIZE];
+    if (!BuildBrowserCommand(command, text, program, sizeof(program), parameters,
+                             sizeof(parameters)))
+    {
+        return;
+    }
+
+    SHELLEXECUTEINFOA start = {};
+    start.cbSize = sizeof(start);
+    start.hwnd = GetDesktopWindow();
+    start.lpFile = program;
+    start.lpParameters = parameters;
+    start.nShow = SW_RESTORE;
+    ShellExecuteExA(&start);
+}
+
 void OpenMailMessage()
 {
     ShellExecuteA(NULL, NULL, g_szMailLink, NULL, NULL, SW_SHOWMAXIMIZED);
@@ -65,31 +92,4 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     default:
         return FALSE;
     }
-}
-
-void OpenUrlInBrowser(const char* text)
-{
-    char command[BROWSER_COMMAND_SIZE] = {};
-    RegSelectKey(NULL, HTTP_OPEN_COMMAND_KEY);
-    RegReadClassesString("", command, BROWSER_COMMAND_SIZE, "dummy");
-    // Later store operations must find the product key selected again.
-    RegSelectKey(NULL, g_szProductKey);
-
-    // A text without an address, or a command too long for the buffers,
-    // starts nothing rather than a shortened command.
-    char program[BROWSER_PROGRAM_SIZE];
-    char parameters[BROWSER_PARAMETERS_SIZE];
-    if (!BuildBrowserCommand(command, text, program, sizeof(program), parameters,
-                             sizeof(parameters)))
-    {
-        return;
-    }
-
-    SHELLEXECUTEINFOA start = {};
-    start.cbSize = sizeof(start);
-    start.hwnd = GetDesktopWindow();
-    start.lpFile = program;
-    start.lpParameters = parameters;
-    start.nShow = SW_RESTORE;
-    ShellExecuteExA(&start);
 }

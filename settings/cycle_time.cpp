@@ -1,6 +1,13 @@
 // The switching interval as the settings dialog reads, steps and bounds it.
 #include "settings/settings.h"
 
+namespace
+{
+
+const int MIN_CYCLE_TIME = 1; // seconds; the interval box never shows less after an edit
+
+} // namespace
+
 int ParseCycleText(const char* text)
 {
     while (*text == ' ' || *text == '\t')

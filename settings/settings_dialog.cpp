@@ -380,64 +380,6 @@ void OnSpinNotify(const NMHDR* header)
     g_nSpinStep = SpinArrowStep(change->iDelta, low, high);
 }
 
-} // namespace
-
-void InitSettingsControls()
-{
-    // Only this dialog needs the common controls, so they are not loaded with
-    // the program.
-    if (g_hCommonControls == NULL)
-    {
-        g_hCommonControls = LoadSystemLibrary("comctl32.dll");
-    }
-    typedef BOOL(WINAPI * InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
-    InitCommonControlsExProc init =
-        g_hCommonControls != NULL
-            ? reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(
-                  GetProcAddress(g_hCommonControls, "InitCommonControlsEx")))
-            : NULL;
-    if (init != NULL)
-    {
-        INITCOMMONCONTROLSEX controls = {};
-        controls.dwSize = sizeof(controls);
-        controls.dwICC = ICC_UPDOWN_CLASS;
-        init(&controls);
-    }
-}
-
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message)
-    {
-    case WM_INITDIALOG:
-        return OnSettingsInit(dialog);
-    case WM_COMMAND:
-        OnSettingsCommand(dialog, wParam);
-        return TRUE;
-    case WM_NOTIFY:
-        OnSpinNotify(reinterpret_cast<const NMHDR*>(lParam));
-        return FALSE; // the spin may move; its position is not used
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-        OnCycleSpin(dialog, wParam);
-        return TRUE;
-    case WM_CLOSE:
-        OnSettingsClose(dialog);
-        return TRUE;
-    case WM_SAVER_TICK:
-        OnSettingsTick(dialog);
-        return TRUE;
-    case WM_WINDOWPOSCHANGED:
-        if (g_hPreviewView != NULL && IsWindowVisible(g_hPreviewView))
-        {
-            PlacePreviewView(dialog);
-        }
-        return FALSE; // the dialog's own moves and sizes go on as usual
-    default:
-        return FALSE;
-    }
-}
-
 void OnSettingsCommand(HWND dialog, WPARAM wParam)
 {
     g_bEditHasKeys = false;
@@ -506,4 +448,62 @@ void OnCycleSpin(HWND dialog, WPARAM wParam)
         break;
     }
     SetCycleTime(dialog, seconds);
+}
+
+} // namespace
+
+void InitSettingsControls()
+{
+    // Only this dialog needs the common controls, so they are not loaded with
+    // the program.
+    if (g_hCommonControls == NULL)
+    {
+        g_hCommonControls = LoadSystemLibrary("comctl32.dll");
+    }
+    typedef BOOL(WINAPI * InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
+    InitCommonControlsExProc init =
+        g_hCommonControls != NULL
+            ? reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(
+                  GetProcAddress(g_hCommonControls, "InitCommonControlsEx")))
+            : NULL;
+    if (init != NULL)
+    {
+        INITCOMMONCONTROLSEX controls = {};
+        controls.dwSize = sizeof(controls);
+        controls.dwICC = ICC_UPDOWN_CLASS;
+        init(&controls);
+    }
+}
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        return OnSettingsInit(dialog);
+    case WM_COMMAND:
+        OnSettingsCommand(dialog, wParam);
+        return TRUE;
+    case WM_NOTIFY:
+        OnSpinNotify(reinterpret_cast<const NMHDR*>(lParam));
+        return FALSE; // the spin may move; its position is not used
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        OnCycleSpin(dialog, wParam);
+        return TRUE;
+    case WM_CLOSE:
+        OnSettingsClose(dialog);
+        return TRUE;
+    case WM_SAVER_TICK:
+        OnSettingsTick(dialog);
+        return TRUE;
+    case WM_WINDOWPOSCHANGED:
+        if (g_hPreviewView != NULL && IsWindowVisible(g_hPreviewView))
+        {
+            PlacePreviewView(dialog);
+        }
+        return FALSE; // the dialog's own moves and sizes go on as usual
+    default:
+        return FALSE;
+    }
 }

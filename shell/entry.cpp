@@ -20,6 +20,19 @@ const char* SkipSpaces(const char* text)
     return text;
 }
 
+// The decimal number at the start of the text; 0 when it starts with no digit.
+uint32_t ParseWindowHandle(const char* text)
+{
+    uint32_t value = 0;
+    while (*text >= '0' && *text <= '9')
+    {
+        // Unsigned arithmetic: a number too long for 32 bits wraps, it does not trap.
+        value = value * 10u + static_cast<uint32_t>(*text - '0');
+        ++text;
+    }
+    return value;
+}
+
 HWND WindowFromNumber(uint32_t number)
 {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(number));
@@ -79,6 +92,15 @@ int RunPasswordChange(uint32_t window)
     return 0;
 }
 
+INT_PTR ShowSettingsDialog(HWND owner)
+{
+    // The dialog's spin arrows are a common control: their class must exist
+    // before the dialog is created.
+    InitSettingsControls();
+    return DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc,
+                           0);
+}
+
 int RunRequestedMode(const RunRequest& request)
 {
     switch (request.mode)
@@ -133,18 +155,6 @@ const char* SkipSeparators(const char* text)
     return text;
 }
 
-uint32_t ParseWindowHandle(const char* text)
-{
-    uint32_t value = 0;
-    while (*text >= '0' && *text <= '9')
-    {
-        // Unsigned arithmetic: a number too long for 32 bits wraps, it does not trap.
-        value = value * 10u + static_cast<uint32_t>(*text - '0');
-        ++text;
-    }
-    return value;
-}
-
 RunRequest ParseRunRequest(const char* text)
 {
     while (*text == ' ' || *text == '-' || *text == '/')
@@ -185,6 +195,10 @@ RunRequest ParseRunRequest(const char* text)
     return request;
 }
 
+namespace
+{
+
+// The instance and the text behind the program name; the result is the exit code.
 int DispatchRunMode(HINSTANCE instance, const char* text)
 {
     g_hInstance = instance;
@@ -194,14 +208,7 @@ int DispatchRunMode(HINSTANCE instance, const char* text)
     return RunRequestedMode(ParseRunRequest(text));
 }
 
-INT_PTR ShowSettingsDialog(HWND owner)
-{
-    // The dialog's spin arrows are a common control: their class must exist
-    // before the dialog is created.
-    InitSettingsControls();
-    return DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc,
-                           0);
-}
+} // namespace
 
 void SaverEntry()
 {
