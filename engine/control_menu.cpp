@@ -5,14 +5,17 @@
 #include "shell/shell.h"
 #include "resource.h"
 
-static int s_bControlMenuOpen; // nonzero while dialog 105 is open
-static bool s_bCursorHeld;     // the menu over the saver shows the cursor and holds it inside
+namespace
+{
+
+int s_bControlMenuOpen; // nonzero while dialog 105 is open
+bool s_bCursorHeld;     // the menu over the saver shows the cursor and holds it inside
 
 // However the menu ends (OK, Cancel, Esc, or destroyed with the saver window),
 // the cursor is let go and hidden again exactly once. Holding it inside the
 // menu moved it, and the user has not touched the mouse: mouse dismissal
 // measures from where it is now, not from where it was before the menu.
-static void ReleaseCursorHold()
+void ReleaseCursorHold()
 {
     if (!s_bCursorHeld)
     {
@@ -24,7 +27,7 @@ static void ReleaseCursorHold()
     GetCursorPos(&g_ptCursorRef);
 }
 
-static INT_PTR OnControlMenuInit(HWND dialog)
+INT_PTR OnControlMenuInit(HWND dialog)
 {
     CenterOnDesktop(dialog);
     SetFocus(GetDlgItem(dialog, IDOK));
@@ -41,7 +44,7 @@ static INT_PTR OnControlMenuInit(HWND dialog)
     return FALSE; // the focus has been set
 }
 
-static INT_PTR OnControlMenuCommand(HWND dialog, WPARAM wParam)
+INT_PTR OnControlMenuCommand(HWND dialog, WPARAM wParam)
 {
     WORD id = LOWORD(wParam);
     if (id != IDOK && id != IDCANCEL)
@@ -52,9 +55,6 @@ static INT_PTR OnControlMenuCommand(HWND dialog, WPARAM wParam)
     EndDialog(dialog, 1);
     return FALSE;
 }
-
-namespace
-{
 
 INT_PTR CALLBACK ControlMenuProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

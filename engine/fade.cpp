@@ -7,10 +7,11 @@
 #include <math.h>
 
 int g_nFadeState;
-static float g_fFadeAngle; // phase of the running fade, radians
 
 namespace
 {
+
+float g_fFadeAngle; // phase of the running fade, radians
 
 const float FADE_STEP = 0.026179917f; // bits 0x3CD67744: 1.5 degrees of fade phase per frame
 

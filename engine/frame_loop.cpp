@@ -7,10 +7,10 @@
 #include "shell/shell.h"
 #include "resource.h"
 
-static DWORD g_dwLastFrame; // tick when the last frame passed pacing
-
 namespace
 {
+
+DWORD g_dwLastFrame; // tick when the last frame passed pacing
 
 DWORD g_dwCycleStart; // tick when the shown module's interval began
 
@@ -62,9 +62,12 @@ void ShiftModuleCycle(DWORD ms)
     g_dwCycleStart += ms;
 }
 
+namespace
+{
+
 // Steps the fade that hides a module switch; the switch itself happens in
 // the black frame between fade-out and fade-in.
-static void StepModuleCycle()
+void StepModuleCycle()
 {
     if (g_nFadeState == 0)
     {
@@ -84,6 +87,8 @@ static void StepModuleCycle()
         StartModuleCycle();
     }
 }
+
+} // namespace
 
 bool DrawModuleFrame(int module)
 {

@@ -7,11 +7,11 @@
 
 #include <stdio.h>
 
-static const float ROTATE_STEP = 1.5f; // degrees per key press
-static const float SPEED_STEP = 0.125f;
-
 namespace
 {
+
+const float ROTATE_STEP = 1.5f; // degrees per key press
+const float SPEED_STEP = 0.125f;
 
 const size_t PARAM_DUMP_SIZE = 512; // characters of the F11 text, terminator included
 
@@ -24,14 +24,14 @@ void FormatParamDump(char* buffer, size_t size, const ModuleParams& view)
              (double)view.yrot, (double)view.zrot, (double)view.speed);
 }
 
-} // namespace
-
 // Zoom and pan grow with the depth in whole units per fifty, so a far scene
 // moves as visibly as a near one; below fifty the fine steps apply.
-static int DepthStepUnits(float depth)
+int DepthStepUnits(float depth)
 {
     return TruncToInt32(depth) / 50;
 }
+
+} // namespace
 
 float ZoomStep(float depth)
 {
@@ -45,10 +45,13 @@ float PanStep(float depth)
     return q >= 1 ? (float)q : 0.1f;
 }
 
+namespace
+{
+
 // A message box centres itself on the monitor that holds most of its owner,
 // which over several monitors may be any of them; like every dialog of the
 // saver, this one opens on the primary, once it has laid itself out.
-static LRESULT CALLBACK CenterBoxAfterInit(int code, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK CenterBoxAfterInit(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT* call = (const CWPRETSTRUCT*)lParam;
     if (code == HC_ACTION && call->message == WM_INITDIALOG)
@@ -58,7 +61,7 @@ static LRESULT CALLBACK CenterBoxAfterInit(int code, WPARAM wParam, LPARAM lPara
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
-static void ShowParamDump(HWND window)
+void ShowParamDump(HWND window)
 {
     ModuleParams view = {};
     StoreViewToRecord(&view);
@@ -75,7 +78,7 @@ static void ShowParamDump(HWND window)
 
 // Enter and Backspace: the shown view is kept in its record, the new module
 // gets its stored view and a whole cycle interval, and any fade ends white.
-static void SwitchModule(HWND window, bool forward)
+void SwitchModule(HWND window, bool forward)
 {
     ShowModule(forward ? NextActiveModule(g_nModule) : PrevActiveModule(g_nModule));
     StartModuleCycle();
@@ -91,10 +94,12 @@ static void SwitchModule(HWND window, bool forward)
     }
 }
 
-static void StepSpeed(float delta)
+void StepSpeed(float delta)
 {
     g_fSpeed = BoundSpeed(g_fSpeed + delta);
 }
+
+} // namespace
 
 int HandleViewKey(HWND window, UINT message, WPARAM key, LPARAM lParam)
 {

@@ -23,21 +23,20 @@ const float SPEED_MIN = 0.0625f;
 const float SPEED_MAX = 10.0f;
 const int DEFAULT_CYCLE_TIME = 23; // seconds
 
-} // namespace
-
 // The seven view fields of a record by position, so the registry names and
 // the copies walk them in one order.
-static float* ViewField(ModuleParams& params, int field)
+float* ViewField(ModuleParams& params, int field)
 {
     float* fields[7] = {&params.depth, &params.horz, &params.vert, &params.xrot,
                         &params.yrot,  &params.zrot, &params.speed};
     return fields[field];
 }
 
-static const char* const s_ViewFieldNames[7] = {"mod%d depth", "mod%d horz", "mod%d vert",
-                                                "mod%d xrot",  "mod%d yrot", "mod%d zrot",
-                                                "mod%d speed"};
-static const int SPEED_FIELD = 6;
+const char* const s_ViewFieldNames[7] = {"mod%d depth", "mod%d horz", "mod%d vert", "mod%d xrot",
+                                         "mod%d yrot",  "mod%d zrot", "mod%d speed"};
+const int SPEED_FIELD = 6;
+
+} // namespace
 
 void BuildDefaultModuleParams(ModuleParams table[MODULE_COUNT + 1])
 {
@@ -171,12 +170,12 @@ int CycleTimeFromStored(int32_t stored)
     return stored < 0 ? DEFAULT_CYCLE_TIME : stored;
 }
 
-} // namespace
-
-static void FormatValueName(char* name, size_t size, const char* format, int module)
+void FormatValueName(char* name, size_t size, const char* format, int module)
 {
     snprintf(name, size, format, module);
 }
+
+} // namespace
 
 void LoadModuleParams()
 {
@@ -234,13 +233,16 @@ void SaveModuleParams()
     RegWriteValue("cycle time", g_nCycleTime);
 }
 
-static bool IsModuleNumber(int module)
+namespace
+{
+
+bool IsModuleNumber(int module)
 {
     return module >= 1 && module <= MODULE_COUNT;
 }
 
 // The seven view fields of a record become the live view.
-static void LoadViewFromRecord(const ModuleParams& params)
+void LoadViewFromRecord(const ModuleParams& params)
 {
     g_fDepth = params.depth;
     g_fHorz = params.horz;
@@ -250,6 +252,8 @@ static void LoadViewFromRecord(const ModuleParams& params)
     g_fZrot = params.zrot;
     g_fSpeed = params.speed;
 }
+
+} // namespace
 
 void LoadViewFromModule(int module)
 {
@@ -299,9 +303,12 @@ int CountActiveModules()
     return count;
 }
 
+namespace
+{
+
 // Four candidates in the direction of the step: the module after the shown
 // one, the next, the shown one itself, and once more the first.
-static int FindActiveModule(int module, int step)
+int FindActiveModule(int module, int step)
 {
     int m = module;
     for (int tries = 0; tries <= MODULE_COUNT; ++tries)
@@ -322,6 +329,8 @@ static int FindActiveModule(int module, int step)
     }
     return 0;
 }
+
+} // namespace
 
 int NextActiveModule(int module)
 {

@@ -76,11 +76,14 @@ bool FrameRateNoticeDue(bool frameRateOk, bool fullScreen, float frameRate)
     return !frameRateOk && fullScreen && frameRate < FRAME_RATE_FLOOR;
 }
 
+namespace
+{
+
 // Times frames of module 1 as the saver draws them now, in every viewport.
 // They are drawn but never presented. A driver queues the drawing and
 // answers at once, so each measurement waits for the GL to finish the
 // frames before it reads the clock.
-static FrameRateVerdict TimeProbeFrames()
+FrameRateVerdict TimeProbeFrames()
 {
     DWORD start = ReadTickCount();
     DrawModuleFrame(1);
@@ -100,6 +103,8 @@ static FrameRateVerdict TimeProbeFrames()
     }
     return JudgeFrameRate(firstMs, restMs);
 }
+
+} // namespace
 
 void ProbeFrameRate()
 {

@@ -6,7 +6,6 @@
 #include "resource.h"
 #include "shell/shell.h"
 
-static HWND g_hGLWnd; // window the context draws into; its DC is released to it
 HDC g_hDC;
 GLUquadric* g_pQuadric;
 SceneViewport g_Viewports[MAX_VIEWPORTS];
@@ -15,26 +14,22 @@ int g_nViewports;
 namespace
 {
 
-HGLRC g_hRC; // rendering context, or null
+HWND g_hGLWnd; // window the context draws into; its DC is released to it
+HGLRC g_hRC;   // rendering context, or null
 
-} // namespace
-
-static const char VIDEO_CARD_MESSAGE[] = "Your video card doesn't appear to support\n"
-                                         "hardware acceleration for OpenGL. Make sure\n"
-                                         "you have installed the most current drivers\n"
-                                         "for your card.  If this doesn't help, you might\n"
-                                         "consider upgrading your video card.";
+const char VIDEO_CARD_MESSAGE[] = "Your video card doesn't appear to support\n"
+                                  "hardware acceleration for OpenGL. Make sure\n"
+                                  "you have installed the most current drivers\n"
+                                  "for your card.  If this doesn't help, you might\n"
+                                  "consider upgrading your video card.";
 
 // Releases what exists, then tells the user; the caller returns false.
-static bool FailGLContext(const char* text, const char* caption)
+bool FailGLContext(const char* text, const char* caption)
 {
     KillGLContext();
     MessageBoxA(NULL, text, caption, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
-
-namespace
-{
 
 bool InitGL()
 {

@@ -7,8 +7,13 @@
 float g_fRingListScale;
 GLuint g_uRingList;
 
-static const int RING_SEGMENTS = 32;
-static const float RING_TWO_PI = 6.283185f;
+namespace
+{
+
+const int RING_SEGMENTS = 32;
+const float RING_TWO_PI = 6.283185f;
+
+} // namespace
 
 void DrawRing(float scale)
 {

@@ -9,8 +9,14 @@
 float g_fRingAngle;
 float g_fCylinderAngle;
 float g_fOrbitPhase[ORBIT_RINGS];
-static float g_fOrbitSpin[ORBIT_RINGS]; // module 3: each ring's spin about its own axis, degrees
-static bool g_bOrbitInit = true;        // module 3 has not yet set its phases
+
+namespace
+{
+
+float g_fOrbitSpin[ORBIT_RINGS]; // module 3: each ring's spin about its own axis, degrees
+bool g_bOrbitInit = true;        // module 3 has not yet set its phases
+
+} // namespace
 
 void ResetSceneState()
 {
@@ -24,16 +30,19 @@ void ResetSceneState()
     g_bOrbitInit = true;
 }
 
-static const double ORBIT_TWO_PI = 6.283185;
+namespace
+{
+
+const double ORBIT_TWO_PI = 6.283185;
 // A spin accumulator of which the scene shows a third goes round once in
 // three turns; the orbit spin once in one.
-static const float SPIN_PERIOD = 1080.0f;
-static const float ORBIT_SPIN_PERIOD = 360.0f;
+const float SPIN_PERIOD = 1080.0f;
+const float ORBIT_SPIN_PERIOD = 360.0f;
 
 // Keeps an accumulator within one period of what it drives. Grown without
 // bound, a float stops resolving the step after a day or so of saving and the
 // animation stalls; brought back by a whole period, nothing on screen moves.
-static float WrapToPeriod(float value, float period)
+float WrapToPeriod(float value, float period)
 {
     if (value >= period || value < 0.0f)
     {
@@ -45,6 +54,8 @@ static float WrapToPeriod(float value, float period)
     }
     return value;
 }
+
+} // namespace
 
 float StepSpinAngle(float angle, float speed)
 {
@@ -66,9 +77,12 @@ float StepOrbitPhase(float phase, float speed)
     return (float)next;
 }
 
+namespace
+{
+
 // Every scene is drawn from its view: the translation first, then the
 // rotations about x, y and z, in degrees.
-static void ApplySceneView(const SceneView& view)
+void ApplySceneView(const SceneView& view)
 {
     glLoadIdentity();
     glTranslatef(view.horz, view.vert, -view.depth);
@@ -76,9 +90,6 @@ static void ApplySceneView(const SceneView& view)
     glRotatef(view.yrot, 0.0f, 1.0f, 0.0f);
     glRotatef(view.zrot, 0.0f, 0.0f, 1.0f);
 }
-
-namespace
-{
 
 bool DrawEmptyScene()
 {
@@ -110,23 +121,18 @@ void DrawModule2(const SceneView& view)
     glPopMatrix();
 }
 
-} // namespace
-
 // A ring's size stands in for its nearness: k runs from 1 to 5 round the
 // circle, and a smaller ring spins faster (16 / k^2).
-static float OrbitScale(float phase)
+float OrbitScale(float phase)
 {
     return (float)(2.0 * sin(phase) + 3.0);
 }
 
-static float OrbitGrowth(float phase)
+float OrbitGrowth(float phase)
 {
     const float k = OrbitScale(phase);
     return (float)(16.0 / ((double)k * k));
 }
-
-namespace
-{
 
 void DrawModule3(const SceneView& view)
 {
@@ -144,11 +150,9 @@ void DrawModule3(const SceneView& view)
     }
 }
 
-} // namespace
-
 // Module 3 starts evenly round the circle; each frame shows its rings' spin
 // already stepped for the place they are drawn at.
-static void StartOrbit(float speed)
+void StartOrbit(float speed)
 {
     g_bOrbitInit = false;
     for (int i = 0; i < ORBIT_RINGS; ++i)
@@ -158,7 +162,7 @@ static void StartOrbit(float speed)
     }
 }
 
-static void StepOrbit(float speed)
+void StepOrbit(float speed)
 {
     for (int i = 0; i < ORBIT_RINGS; ++i)
     {
@@ -166,6 +170,8 @@ static void StepOrbit(float speed)
         g_fOrbitSpin[i] = StepOrbitSpin(g_fOrbitSpin[i], speed, OrbitGrowth(g_fOrbitPhase[i]));
     }
 }
+
+} // namespace
 
 bool DrawSceneFrame(int module, const SceneView& view, float speed)
 {

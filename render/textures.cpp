@@ -6,9 +6,12 @@
 
 TextureSlot g_Textures[TEXTURE_SLOTS];
 
+namespace
+{
+
 // The message box for each way a decode can fail; the user sees these before
 // "Initialization Failed.".
-static void ShowTgaFailure(TgaResult result)
+void ShowTgaFailure(TgaResult result)
 {
     const char* text = "Image data is incomplete";
     const char* caption = "ERROR";
@@ -37,9 +40,6 @@ static void ShowTgaFailure(TgaResult result)
     MessageBoxA(NULL, text, caption, MB_OK);
 }
 
-namespace
-{
-
 bool DecodeTga(TextureSlot* slot, const uint8_t* data, uint32_t size)
 {
     TgaImage image = {};
@@ -66,15 +66,13 @@ void ReleaseTexPixels(TextureSlot* slot)
     slot->pixels = nullptr;
 }
 
-} // namespace
-
 // Only level 0 is ever sampled, so a texture whose sides are powers of two
 // (the cylinder band) is uploaded as that one level: building GLU's whole
 // chain cost start-up time and a third more texture memory for nothing. The
 // ring band (984 x 525) still goes through GLU, which scales it to 1024 x 512
 // for OpenGL 1.1; drivers that would take its own sides sample it a few per
 // cent slower on llvmpipe than the scaled one.
-static void UploadTexture(const TextureSlot* slot)
+void UploadTexture(const TextureSlot* slot)
 {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
@@ -90,6 +88,8 @@ static void UploadTexture(const TextureSlot* slot)
     gluBuild2DMipmaps(GL_TEXTURE_2D, slot->glFormat, slot->width, slot->height, slot->glFormat,
                       GL_UNSIGNED_BYTE, slot->pixels);
 }
+
+} // namespace
 
 bool LoadTexFromResource(int id, int slotIndex)
 {

@@ -7,8 +7,13 @@
 #include <stdlib.h>
 #include <string.h>
 
-static const uint8_t TGA_RLE_PATTERN[TGA_PATTERN_SIZE] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-static const uint8_t TGA_RAW_PATTERN[TGA_PATTERN_SIZE] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+namespace
+{
+
+const uint8_t TGA_RLE_PATTERN[TGA_PATTERN_SIZE] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const uint8_t TGA_RAW_PATTERN[TGA_PATTERN_SIZE] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+} // namespace
 
 TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
 {
@@ -69,8 +74,11 @@ TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
     return TGA_OK;
 }
 
+namespace
+{
+
 // Stored pixels are B,G,R(,A); the output is R,G,B(,A).
-template <size_t BYTES> static void SwapTgaPixels(const uint8_t* in, uint8_t* out, size_t bytes)
+template <size_t BYTES> void SwapTgaPixels(const uint8_t* in, uint8_t* out, size_t bytes)
 {
     for (size_t i = 0; i < bytes; i += BYTES)
     {
@@ -87,8 +95,7 @@ template <size_t BYTES> static void SwapTgaPixels(const uint8_t* in, uint8_t* ou
 // The packet loop, one copy per pixel size so that the inner loops have a
 // constant stride and no per-pixel branches or calls.
 template <size_t BYTES>
-static TgaResult UnpackTgaPackets(const uint8_t* in, const uint8_t* inEnd, uint8_t* out,
-                                  uint8_t* outEnd)
+TgaResult UnpackTgaPackets(const uint8_t* in, const uint8_t* inEnd, uint8_t* out, uint8_t* outEnd)
 {
     while (out != outEnd)
     {
@@ -131,6 +138,8 @@ static TgaResult UnpackTgaPackets(const uint8_t* in, const uint8_t* inEnd, uint8
     }
     return TGA_OK;
 }
+
+} // namespace
 
 TgaResult DecodeTgaRle(const uint8_t* in, const uint8_t* inEnd, const TgaImage& image,
                        uint8_t* pixels)

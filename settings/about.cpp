@@ -12,12 +12,12 @@
 #define SOLMIR_WEB_ADDRESS "http://www.quenwick.com/solmir"
 #define SOLMIR_MAIL_ADDRESS "solmir@quenwick.com"
 
-static const char g_szWebLink[] = "-new " SOLMIR_WEB_ADDRESS; // "-new " and the product web address
-// "mailto:" address with its subject
-static const char g_szMailLink[] = "mailto:" SOLMIR_MAIL_ADDRESS "?subject=Solmir screen saver";
-
 namespace
 {
+
+const char g_szWebLink[] = "-new " SOLMIR_WEB_ADDRESS; // "-new " and the product web address
+// "mailto:" address with its subject
+const char g_szMailLink[] = "mailto:" SOLMIR_MAIL_ADDRESS "?subject=Solmir screen saver";
 
 const char HTTP_OPEN_COMMAND_KEY[] = "HTTP\\shell\\open\\command";
 // What the system's command is read into; a longer one reads as missing.

@@ -7,11 +7,15 @@
 
 const char g_szProductKey[] = "Software\\Quenwick\\Solmir";
 char g_szRegPath[64];
-static char g_szRegClass[40]; // class name of the window given at the last selection
+
+namespace
+{
+
+char g_szRegClass[40]; // class name of the window given at the last selection
 
 // Copies text into a buffer of the given size, cutting it short when needed;
 // the buffer always ends terminated. Returns false when the text did not fit.
-static bool CopyTextBounded(char* buffer, size_t size, const char* text)
+bool CopyTextBounded(char* buffer, size_t size, const char* text)
 {
     if (buffer == NULL || size == 0)
     {
@@ -33,6 +37,8 @@ static bool CopyTextBounded(char* buffer, size_t size, const char* text)
     return true;
 }
 
+} // namespace
+
 void RegSelectKey(HWND hwnd, const char* path)
 {
     // A path that does not fit would address a different key than the caller
@@ -52,13 +58,16 @@ void RegSelectKey(HWND hwnd, const char* path)
     }
 }
 
+namespace
+{
+
 // An empty path would open the hive's root itself, which no caller means: it
 // fails like an unopenable key.
 //
 // Reads ask for nothing but reading and create nothing: a user without
 // elevation may read keys of the machine and classes hives that he may not
 // write, and a read must not leave an empty key behind.
-static HKEY OpenSelectedKeyToRead(HKEY hive)
+HKEY OpenSelectedKeyToRead(HKEY hive)
 {
     HKEY key = NULL;
     if (g_szRegPath[0] == '\0' ||
@@ -70,7 +79,7 @@ static HKEY OpenSelectedKeyToRead(HKEY hive)
 }
 
 // Writes create the selected path when it is missing, with the recorded class.
-static HKEY OpenSelectedKeyToWrite(HKEY hive)
+HKEY OpenSelectedKeyToWrite(HKEY hive)
 {
     HKEY key = NULL;
     if (g_szRegPath[0] == '\0' ||
@@ -81,6 +90,8 @@ static HKEY OpenSelectedKeyToWrite(HKEY hive)
     }
     return key;
 }
+
+} // namespace
 
 int32_t RegReadValue(const char* name, int32_t defaultValue)
 {
@@ -116,10 +127,13 @@ bool RegWriteValue(const char* name, int32_t value)
     return stored;
 }
 
+namespace
+{
+
 // One string read for both hives. The caller's buffer ends up holding either
 // the stored text, terminated, or the default text (cut to fit).
-static char* ReadStringValue(HKEY hive, const char* name, char* buffer, DWORD size,
-                             const char* defaultText)
+char* ReadStringValue(HKEY hive, const char* name, char* buffer, DWORD size,
+                      const char* defaultText)
 {
     if (buffer == NULL || size == 0)
     {
@@ -162,6 +176,8 @@ static char* ReadStringValue(HKEY hive, const char* name, char* buffer, DWORD si
     return buffer;
 }
 
+} // namespace
+
 char* RegReadMachineString(const char* name, char* buffer, DWORD size, const char* defaultText)
 {
     return ReadStringValue(HKEY_LOCAL_MACHINE, name, buffer, size, defaultText);
@@ -172,7 +188,10 @@ char* RegReadClassesString(const char* name, char* buffer, DWORD size, const cha
     return ReadStringValue(HKEY_CLASSES_ROOT, name, buffer, size, defaultText);
 }
 
-static bool WriteStringValue(HKEY hive, const char* name, const char* text)
+namespace
+{
+
+bool WriteStringValue(HKEY hive, const char* name, const char* text)
 {
     if (text == NULL)
     {
@@ -188,6 +207,8 @@ static bool WriteStringValue(HKEY hive, const char* name, const char* text)
     RegCloseKey(key);
     return stored;
 }
+
+} // namespace
 
 bool RegWriteMachineString(const char* name, const char* text)
 {

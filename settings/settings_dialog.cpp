@@ -18,14 +18,14 @@
 #include <commctrl.h>
 #include <stdio.h>
 
-static bool g_bEditHasKeys;       // the interval box is in use: keys go to it, not the view
-static HWND g_hPreviewFrame;      // control 1008, where the preview is shown
-static HWND g_hPreviewView;       // popup laid over control 1008 that the preview's GL draws into
-static int g_nSpinStep;           // direction of the spin arrow just pressed: +1 up, -1 down
-static HMODULE g_hCommonControls; // comctl32, loaded when the settings dialog starts
-
 namespace
 {
+
+bool g_bEditHasKeys;       // the interval box is in use: keys go to it, not the view
+HWND g_hPreviewFrame;      // control 1008, where the preview is shown
+HWND g_hPreviewView;       // popup laid over control 1008 that the preview's GL draws into
+int g_nSpinStep;           // direction of the spin arrow just pressed: +1 up, -1 down
+HMODULE g_hCommonControls; // comctl32, loaded when the settings dialog starts
 
 // The enable box and preview button of each module, in module order.
 struct ModuleControls

@@ -4,11 +4,12 @@
 // feature is simply off.
 #include "shell/shell.h"
 
-static HMODULE g_hPasswordLib; // PASSWORD.CPL while loaded
 VerifyPasswordProc g_pfnVerifyPassword;
 
 namespace
 {
+
+HMODULE g_hPasswordLib; // PASSWORD.CPL while loaded
 
 typedef DWORD(WINAPI* ChangePasswordProc)(LPCSTR provider, HWND owner, DWORD flags,
                                           LPVOID reserved);

@@ -8,19 +8,19 @@
 HWND g_hSaverWnd;
 POINT g_ptCursorRef;
 
-typedef HIMC(WINAPI* ImmAssociateContextProc)(HWND, HIMC);
-
-static int g_bPreview;               // 1 when the window is a child of a preview window
-static int g_bCloseGranted;          // 1 once a close was granted; input then gets default handling
-static int g_bVerifying;             // 1 while a password request is on screen
-static UINT g_nMouseThreshold = 100; // dismissal threshold in pixels
-static DWORD g_dwLastVerifyTick = ~0u; // tick at the end of the last password request; ~0 = none
-static HMODULE g_hImm;                 // IMM32.DLL when already loaded in the process
-static ImmAssociateContextProc g_pfnImmAssociateContext; // from g_hImm
-static HIMC g_hPrevImc; // input context detached from the window at creation
-
 namespace
 {
+
+typedef HIMC(WINAPI* ImmAssociateContextProc)(HWND, HIMC);
+
+int g_bPreview;                 // 1 when the window is a child of a preview window
+int g_bCloseGranted;            // 1 once a close was granted; input then gets default handling
+int g_bVerifying;               // 1 while a password request is on screen
+UINT g_nMouseThreshold = 100;   // dismissal threshold in pixels
+DWORD g_dwLastVerifyTick = ~0u; // tick at the end of the last password request; ~0 = none
+HMODULE g_hImm;                 // IMM32.DLL when already loaded in the process
+ImmAssociateContextProc g_pfnImmAssociateContext; // from g_hImm
+HIMC g_hPrevImc; // input context detached from the window at creation
 
 const char kSaverClass[] = "WindowsScreenSaverClass";
 const char kSaverTitle[] = "Screen Saver";

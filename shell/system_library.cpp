@@ -14,10 +14,10 @@ extern "C" const ImgDelayDescr __DELAY_IMPORT_DESCRIPTOR_libglu32_delay_a;
 extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr record, FARPROC* entry);
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
-static bool g_bGlLoaded; // every GL and GLU entry of the image is bound
-
 namespace
 {
+
+bool g_bGlLoaded; // every GL and GLU entry of the image is bound
 
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesProc)(DWORD flags);
 
