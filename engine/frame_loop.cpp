@@ -31,7 +31,7 @@ bool CycleTimePassed(DWORD now, DWORD cycleStart, int cycleTime)
 {
     // The interval saturates rather than wraps, so a huge stored cycle time
     // means "never" instead of some short interval.
-    DWORD seconds = (DWORD)cycleTime;
+    DWORD seconds = static_cast<DWORD>(cycleTime);
     DWORD interval = seconds > 0xFFFFFFFFu / 1000u ? 0xFFFFFFFFu : seconds * 1000u;
     return now - cycleStart > interval;
 }

@@ -20,8 +20,10 @@ void FormatParamDump(char* buffer, size_t size, const ModuleParams& view)
     snprintf(buffer, size,
              "g_fDepth %f\ng_fHorz  %f\ng_fVert  %f\ng_fXrot  %f\ng_fYrot  %f\ng_fZrot  %f\n"
              "g_fSpeed %f\n",
-             (double)view.depth, (double)view.horz, (double)view.vert, (double)view.xrot,
-             (double)view.yrot, (double)view.zrot, (double)view.speed);
+             static_cast<double>(view.depth), static_cast<double>(view.horz),
+             static_cast<double>(view.vert), static_cast<double>(view.xrot),
+             static_cast<double>(view.yrot), static_cast<double>(view.zrot),
+             static_cast<double>(view.speed));
 }
 
 // Zoom and pan grow with the depth in whole units per fifty, so a far scene
@@ -36,13 +38,13 @@ int DepthStepUnits(float depth)
 float ZoomStep(float depth)
 {
     int q = DepthStepUnits(depth);
-    return q >= 1 ? (float)q : 0.3f;
+    return q >= 1 ? static_cast<float>(q) : 0.3f;
 }
 
 float PanStep(float depth)
 {
     int q = DepthStepUnits(depth);
-    return q >= 1 ? (float)q : 0.1f;
+    return q >= 1 ? static_cast<float>(q) : 0.1f;
 }
 
 namespace
@@ -53,7 +55,7 @@ namespace
 // saver, this one opens on the primary, once it has laid itself out.
 LRESULT CALLBACK CenterBoxAfterInit(int code, WPARAM wParam, LPARAM lParam)
 {
-    const CWPRETSTRUCT* call = (const CWPRETSTRUCT*)lParam;
+    const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == WM_INITDIALOG)
     {
         CenterOnDesktop(call->hwnd);

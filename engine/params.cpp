@@ -68,7 +68,7 @@ float FloatFromHundredths(int32_t stored)
     // and the truncating save would then write n-1: every start of the saver
     // would creep the stored view toward zero. The quotient is moved outward
     // by an ulp or two until the save gives back what was read.
-    float value = (float)((double)stored / 100.0);
+    float value = static_cast<float>(static_cast<double>(stored) / 100.0);
     float outward = stored < 0 ? -INFINITY : INFINITY;
     float candidate = value;
     for (int step = 0; step < 3; ++step)
@@ -112,7 +112,7 @@ int32_t TruncToInt32(float value)
     {
         return INT32_MIN;
     }
-    return (int32_t)value;
+    return static_cast<int32_t>(value);
 }
 
 int32_t StoredFromParam(float value)
@@ -120,7 +120,7 @@ int32_t StoredFromParam(float value)
     // The product is taken in double precision and then truncated: the float
     // nearest -1.15 gives -114.9999976, stored as -114 (a float product would
     // round to -115 first).
-    double hundredths = (double)value * 100.0;
+    double hundredths = static_cast<double>(value) * 100.0;
     if (hundredths != hundredths)
     {
         return 0;
@@ -135,7 +135,7 @@ int32_t StoredFromParam(float value)
     }
     // The load reads -9999 as "missing" (and a missing "mod1 depth" as a
     // first run): a view steered to -99.99 is stored a hundredth nearer zero.
-    int32_t stored = (int32_t)hundredths;
+    int32_t stored = static_cast<int32_t>(hundredths);
     return stored == MISSING_VALUE ? MISSING_VALUE + 1 : stored;
 }
 

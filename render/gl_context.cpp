@@ -85,7 +85,7 @@ bool CreateGLContext(HWND hwnd, int colorBits)
     pfd.nVersion = 1;
     pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = (BYTE)colorBits;
+    pfd.cColorBits = static_cast<BYTE>(colorBits);
     pfd.cDepthBits = 32;
     pfd.iLayerType = PFD_MAIN_PLANE;
 
@@ -161,7 +161,8 @@ void ApplyViewport(const SceneViewport& viewport)
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // The near plane is the single-precision 0.1, widened.
-    gluPerspective(50.0, (double)viewport.width / (double)height, (double)0.1f, 1000.0);
+    gluPerspective(50.0, static_cast<double>(viewport.width) / static_cast<double>(height),
+                   static_cast<double>(0.1f), 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

@@ -22,16 +22,16 @@ void DrawRing(float scale)
         g_fRingListScale = scale;
         const float radius = 8.0f * scale;
         const float halfHeight = 10.0f * scale / 2.0f;
-        const float segments = (float)RING_SEGMENTS;
+        const float segments = static_cast<float>(RING_SEGMENTS);
         float x[RING_SEGMENTS + 1];
         float z[RING_SEGMENTS + 1];
         float s[RING_SEGMENTS + 1];
         for (int j = 0; j < RING_SEGMENTS; ++j)
         {
-            const float a = (float)j * RING_TWO_PI / segments;
+            const float a = static_cast<float>(j) * RING_TWO_PI / segments;
             x[j] = radius * cosf(a);
             z[j] = -radius * sinf(a);
-            s[j] = 3.0f * (float)j / segments;
+            s[j] = 3.0f * static_cast<float>(j) / segments;
         }
         // The closing column reuses point 0 but carries s = 3, so the texture
         // runs three times round under the default GL_REPEAT wrap.

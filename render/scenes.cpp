@@ -59,12 +59,12 @@ float WrapToPeriod(float value, float period)
 
 float StepSpinAngle(float angle, float speed)
 {
-    return WrapToPeriod((float)(1.0 * speed + angle), SPIN_PERIOD);
+    return WrapToPeriod(static_cast<float>(1.0 * speed + angle), SPIN_PERIOD);
 }
 
 float StepOrbitSpin(float spin, float speed, float growth)
 {
-    return WrapToPeriod((float)(1.0 * speed * growth + spin), ORBIT_SPIN_PERIOD);
+    return WrapToPeriod(static_cast<float>(1.0 * speed * growth + spin), ORBIT_SPIN_PERIOD);
 }
 
 float StepOrbitPhase(float phase, float speed)
@@ -74,7 +74,7 @@ float StepOrbitPhase(float phase, float speed)
     {
         next -= ORBIT_TWO_PI;
     }
-    return (float)next;
+    return static_cast<float>(next);
 }
 
 namespace
@@ -102,7 +102,7 @@ void DrawModule1(const SceneView& view)
 {
     ApplySceneView(view);
     glPushMatrix();
-    glRotatef((float)(g_fRingAngle / 3.0), 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(g_fRingAngle / 3.0), 0.0f, 1.0f, 0.0f);
     DrawRing(1.0f);
     glPopMatrix();
 }
@@ -111,7 +111,7 @@ void DrawModule2(const SceneView& view)
 {
     ApplySceneView(view);
     glPushMatrix();
-    glRotatef((float)(g_fCylinderAngle / 3.0), 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(g_fCylinderAngle / 3.0), 0.0f, 1.0f, 0.0f);
     // Upright, radius 10 and height 4.8, centred on the origin (the quadric
     // runs from z = 0 to its height); slot 0 is bound on entry.
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
@@ -125,13 +125,13 @@ void DrawModule2(const SceneView& view)
 // circle, and a smaller ring spins faster (16 / k^2).
 float OrbitScale(float phase)
 {
-    return (float)(2.0 * sin(phase) + 3.0);
+    return static_cast<float>(2.0 * sin(phase) + 3.0);
 }
 
 float OrbitGrowth(float phase)
 {
     const float k = OrbitScale(phase);
-    return (float)(16.0 / ((double)k * k));
+    return static_cast<float>(16.0 / (static_cast<double>(k) * k));
 }
 
 void DrawModule3(const SceneView& view)
@@ -140,11 +140,11 @@ void DrawModule3(const SceneView& view)
     for (int i = 0; i < ORBIT_RINGS; ++i)
     {
         glPushMatrix();
-        const float y = (float)(cos(g_fOrbitPhase[i]) * 40.0);
+        const float y = static_cast<float>(cos(g_fOrbitPhase[i]) * 40.0);
         const float k = OrbitScale(g_fOrbitPhase[i]);
         glTranslatef(0.0f, y, 0.0f);
         glScalef(k, k, k);
-        glRotatef((float)i * 40.0f + g_fOrbitSpin[i], 0.0f, 1.0f, 0.0f);
+        glRotatef(static_cast<float>(i) * 40.0f + g_fOrbitSpin[i], 0.0f, 1.0f, 0.0f);
         DrawRing(1.0f);
         glPopMatrix();
     }
@@ -157,7 +157,7 @@ void StartOrbit(float speed)
     g_bOrbitInit = false;
     for (int i = 0; i < ORBIT_RINGS; ++i)
     {
-        g_fOrbitPhase[i] = (float)(i * ORBIT_TWO_PI / ORBIT_RINGS);
+        g_fOrbitPhase[i] = static_cast<float>(i * ORBIT_TWO_PI / ORBIT_RINGS);
         g_fOrbitSpin[i] = StepOrbitSpin(0.0f, speed, OrbitGrowth(g_fOrbitPhase[i]));
     }
 }

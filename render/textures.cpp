@@ -79,7 +79,8 @@ void UploadTexture(const TextureSlot* slot)
     const bool powersOfTwo =
         (slot->width & (slot->width - 1)) == 0 && (slot->height & (slot->height - 1)) == 0;
     // A driver whose textures are smaller leaves the scaling to GLU as well.
-    if (powersOfTwo && slot->width <= (GLuint)largest && slot->height <= (GLuint)largest)
+    if (powersOfTwo && slot->width <= static_cast<GLuint>(largest) &&
+        slot->height <= static_cast<GLuint>(largest))
     {
         glTexImage2D(GL_TEXTURE_2D, 0, slot->glFormat, slot->width, slot->height, 0, slot->glFormat,
                      GL_UNSIGNED_BYTE, slot->pixels);
@@ -99,7 +100,7 @@ bool LoadTexFromResource(int id, int slotIndex)
     HMODULE module = GetModuleHandleA(NULL);
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), "tga");
     HGLOBAL loaded = resource ? LoadResource(module, resource) : NULL;
-    const uint8_t* data = loaded ? (const uint8_t*)LockResource(loaded) : nullptr;
+    const uint8_t* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
     const DWORD size = resource ? SizeofResource(module, resource) : 0;
     if (data == nullptr || size == 0)
     {

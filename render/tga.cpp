@@ -53,7 +53,7 @@ TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
     }
 
     // Both sides are at most 65535, so the counts fit 64 bits whatever size_t is.
-    const uint64_t pixelCount = (uint64_t)image->width * image->height;
+    const uint64_t pixelCount = static_cast<uint64_t>(image->width) * image->height;
     const uint64_t bytesPerPixel = image->bitsPerPixel / 8;
     // Type 2 stores every pixel. A type-10 packet stands for at most 128
     // pixels, so data shorter than the fewest packets that could describe the
@@ -66,11 +66,11 @@ TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
         return TGA_INCOMPLETE;
     }
     const uint64_t pixelBytes = pixelCount * bytesPerPixel;
-    if (pixelBytes > (uint64_t)SIZE_MAX)
+    if (pixelBytes > static_cast<uint64_t>(SIZE_MAX))
     {
         return TGA_NO_MEMORY;
     }
-    image->pixelBytes = (size_t)pixelBytes;
+    image->pixelBytes = static_cast<size_t>(pixelBytes);
     return TGA_OK;
 }
 
@@ -106,14 +106,14 @@ TgaResult UnpackTgaPackets(const uint8_t* in, const uint8_t* inEnd, uint8_t* out
         const unsigned header = *in++;
         const size_t count = (header & 0x7Fu) + 1;
         const size_t bytes = count * BYTES;
-        if (bytes > (size_t)(outEnd - out))
+        if (bytes > static_cast<size_t>(outEnd - out))
         {
             return TGA_TOO_MANY_PIXELS;
         }
         if (header & 0x80u)
         {
             // Run packet: one stored pixel stands for count pixels.
-            if ((size_t)(inEnd - in) < BYTES)
+            if (static_cast<size_t>(inEnd - in) < BYTES)
             {
                 return TGA_INCOMPLETE;
             }
@@ -127,7 +127,7 @@ TgaResult UnpackTgaPackets(const uint8_t* in, const uint8_t* inEnd, uint8_t* out
         else
         {
             // Raw packet: count stored pixels follow.
-            if ((size_t)(inEnd - in) < bytes)
+            if (static_cast<size_t>(inEnd - in) < bytes)
             {
                 return TGA_INCOMPLETE;
             }
@@ -154,7 +154,7 @@ TgaResult DecodeTgaRle(const uint8_t* in, const uint8_t* inEnd, const TgaImage& 
 TgaResult DecodeTgaRaw(const uint8_t* in, const uint8_t* inEnd, const TgaImage& image,
                        uint8_t* pixels)
 {
-    if ((size_t)(inEnd - in) < image.pixelBytes)
+    if (static_cast<size_t>(inEnd - in) < image.pixelBytes)
     {
         return TGA_INCOMPLETE;
     }
@@ -187,7 +187,7 @@ TgaResult DecodeTgaImage(const uint8_t* data, size_t size, TgaImage* image)
     {
         return result;
     }
-    image->pixels = (uint8_t*)malloc(image->pixelBytes);
+    image->pixels = static_cast<uint8_t*>(malloc(image->pixelBytes));
     if (image->pixels == nullptr)
     {
         return TGA_NO_MEMORY;

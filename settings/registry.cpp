@@ -106,8 +106,9 @@ int32_t RegReadValue(const char* name, int32_t defaultValue)
     int32_t result = defaultValue;
     if (RegQueryValueExA(key, name, NULL, NULL, data, &size) == ERROR_SUCCESS)
     {
-        result = (int32_t)((uint32_t)data[0] | ((uint32_t)data[1] << 8) |
-                           ((uint32_t)data[2] << 16) | ((uint32_t)data[3] << 24));
+        result = static_cast<int32_t>(
+            static_cast<uint32_t>(data[0]) | (static_cast<uint32_t>(data[1]) << 8) |
+            (static_cast<uint32_t>(data[2]) << 16) | (static_cast<uint32_t>(data[3]) << 24));
     }
     RegCloseKey(key);
     return result;
@@ -120,9 +121,9 @@ bool RegWriteValue(const char* name, int32_t value)
     {
         return false;
     }
-    DWORD data = (DWORD)value;
-    bool stored =
-        RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&data, sizeof(data)) == ERROR_SUCCESS;
+    DWORD data = static_cast<DWORD>(value);
+    bool stored = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                                 sizeof(data)) == ERROR_SUCCESS;
     RegCloseKey(key);
     return stored;
 }
@@ -146,8 +147,9 @@ char* ReadStringValue(HKEY hive, const char* name, char* buffer, DWORD size,
         return buffer;
     }
     DWORD length = size;
-    bool ok = RegQueryValueExA(key, name, NULL, NULL, (BYTE*)buffer, &length) == ERROR_SUCCESS &&
-              length <= size;
+    BYTE* data = reinterpret_cast<BYTE*>(buffer);
+    bool ok =
+        RegQueryValueExA(key, name, NULL, NULL, data, &length) == ERROR_SUCCESS && length <= size;
     if (ok)
     {
         // Data stored without a terminator is ended here; when it fills the
@@ -202,8 +204,9 @@ bool WriteStringValue(HKEY hive, const char* name, const char* text)
     {
         return false;
     }
-    DWORD size = (DWORD)strlen(text) + 1;
-    bool stored = RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, size) == ERROR_SUCCESS;
+    DWORD size = static_cast<DWORD>(strlen(text)) + 1;
+    bool stored = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size) ==
+                  ERROR_SUCCESS;
     RegCloseKey(key);
     return stored;
 }
