@@ -11,7 +11,7 @@
 
 // ---- Module parameters and live view (params.cpp) ---------------------------
 
-const int MODULE_COUNT = 3; // modules 1 to 3 have scenes; 0 means none is shown
+const int kModuleCount = 3; // modules 1 to 3 have scenes; 0 means none is shown
 
 struct ModuleParams
 {
@@ -25,7 +25,7 @@ struct ModuleParams
     bool active; // the module is enabled
 };
 
-extern ModuleParams g_ModParams[MODULE_COUNT + 1]; // modules 1 to 3 (entry 0 is never shown)
+extern ModuleParams g_ModParams[kModuleCount + 1]; // modules 1 to 3 (entry 0 is never shown)
 extern float g_fDepth, g_fHorz, g_fVert;           // live view: translation
 extern float g_fXrot, g_fYrot, g_fZrot;            // live view: rotations, degrees
 extern float g_fSpeed;                             // live view: animation rate
@@ -44,10 +44,10 @@ int NextActiveModule(int module);
 int PrevActiveModule(int module);
 
 // The registry form: hundredths in signed 32-bit values, -9999 for "missing".
-const int32_t MISSING_VALUE = -9999;
+const int32_t kMissingValue = -9999;
 
 // Load rules and the stored form, apart from the registry calls that use them.
-void BuildDefaultModuleParams(ModuleParams table[MODULE_COUNT + 1]);
+void BuildDefaultModuleParams(ModuleParams table[kModuleCount + 1]);
 float FloatFromHundredths(int32_t stored); // n/100 that saves back as n
 int32_t StoredFromParam(float value);      // never the -9999 marker: -99.99 is stored as -9998
 int32_t TruncToInt32(float value);         // toward zero, saturating at the int32 range

@@ -93,7 +93,7 @@ void StepModuleCycle()
 bool DrawModuleFrame(int module)
 {
     // A module switched off is not drawn, even where the settings dialog shows it.
-    const bool shown = module >= 1 && module <= MODULE_COUNT && g_ModParams[module].active;
+    const bool shown = module >= 1 && module <= kModuleCount && g_ModParams[module].active;
     const SceneView view = {g_fDepth, g_fHorz, g_fVert, g_fXrot, g_fYrot, g_fZrot};
     return DrawSceneFrame(shown ? module : 0, view, g_fSpeed);
 }
@@ -123,7 +123,7 @@ void RenderFrame(HWND window)
     g_dwLastFrame = ReadTickCount();
 
     // Far too slow: cleared frames only, whatever the keys switch to.
-    if (!g_bFrameRateOk && g_fFrameRate < FRAME_RATE_FLOOR && g_nModule != 0)
+    if (!g_bFrameRateOk && g_fFrameRate < kFrameRateFloor && g_nModule != 0)
     {
         ShowModule(0);
     }

@@ -10,10 +10,10 @@
 namespace
 {
 
-const float ROTATE_STEP = 1.5f; // degrees per key press
-const float SPEED_STEP = 0.125f;
+const float kRotateStep = 1.5f; // degrees per key press
+const float kSpeedStep = 0.125f;
 
-const size_t PARAM_DUMP_SIZE = 512; // characters of the F11 text, terminator included
+const size_t kParamDumpSize = 512; // characters of the F11 text, terminator included
 
 void FormatParamDump(char* buffer, size_t size, const ModuleParams& view)
 {
@@ -67,7 +67,7 @@ void ShowParamDump(HWND window)
 {
     ModuleParams view = {};
     StoreViewToRecord(&view);
-    char text[PARAM_DUMP_SIZE];
+    char text[kParamDumpSize];
     FormatParamDump(text, sizeof(text), view);
     HHOOK hook =
         SetWindowsHookExA(WH_CALLWNDPROCRET, CenterBoxAfterInit, NULL, GetCurrentThreadId());
@@ -151,28 +151,28 @@ int HandleViewKey(HWND window, UINT message, WPARAM key, LPARAM lParam)
         g_fHorz += pan;
         break;
     case VK_F2:
-        g_fXrot -= ROTATE_STEP;
+        g_fXrot -= kRotateStep;
         break;
     case VK_F3:
-        g_fXrot += ROTATE_STEP;
+        g_fXrot += kRotateStep;
         break;
     case VK_F4:
-        g_fYrot -= ROTATE_STEP;
+        g_fYrot -= kRotateStep;
         break;
     case VK_F5:
-        g_fYrot += ROTATE_STEP;
+        g_fYrot += kRotateStep;
         break;
     case VK_F6:
-        g_fZrot += ROTATE_STEP;
+        g_fZrot += kRotateStep;
         break;
     case VK_F7:
-        g_fZrot -= ROTATE_STEP;
+        g_fZrot -= kRotateStep;
         break;
     case VK_F8:
-        StepSpeed(-SPEED_STEP);
+        StepSpeed(-kSpeedStep);
         break;
     case VK_F9:
-        StepSpeed(SPEED_STEP);
+        StepSpeed(kSpeedStep);
         break;
     case VK_HOME:
         LoadViewFromDefaults(g_nModule);

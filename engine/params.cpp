@@ -7,7 +7,7 @@
 #include <math.h>
 #include <stdio.h>
 
-ModuleParams g_ModParams[MODULE_COUNT + 1];
+ModuleParams g_ModParams[kModuleCount + 1];
 float g_fDepth = 40.0f, g_fHorz, g_fVert;
 float g_fXrot = -90.0f, g_fYrot, g_fZrot;
 float g_fSpeed = 0.5f;
@@ -17,11 +17,11 @@ int g_nCycleTime;
 namespace
 {
 
-ModuleParams g_DefModParams[MODULE_COUNT + 1]; // built-in defaults, filled by LoadModuleParams
+ModuleParams g_DefModParams[kModuleCount + 1]; // built-in defaults, filled by LoadModuleParams
 
-const float SPEED_MIN = 0.0625f;
-const float SPEED_MAX = 10.0f;
-const int DEFAULT_CYCLE_TIME = 23; // seconds
+const float kSpeedMin = 0.0625f;
+const float kSpeedMax = 10.0f;
+const int kDefaultCycleTime = 23; // seconds
 
 // The seven view fields of a record by position, so the registry names and
 // the copies walk them in one order.
@@ -32,15 +32,15 @@ float* ViewField(ModuleParams& params, int field)
     return fields[field];
 }
 
-const char* const s_ViewFieldNames[7] = {"mod%d depth", "mod%d horz", "mod%d vert", "mod%d xrot",
-                                         "mod%d yrot",  "mod%d zrot", "mod%d speed"};
-const int SPEED_FIELD = 6;
+const char* const kViewFieldNames[7] = {"mod%d depth", "mod%d horz", "mod%d vert", "mod%d xrot",
+                                        "mod%d yrot",  "mod%d zrot", "mod%d speed"};
+const int kSpeedField = 6;
 
 } // namespace
 
-void BuildDefaultModuleParams(ModuleParams table[MODULE_COUNT + 1])
+void BuildDefaultModuleParams(ModuleParams table[kModuleCount + 1])
 {
-    for (int m = 0; m <= MODULE_COUNT; ++m)
+    for (int m = 0; m <= kModuleCount; ++m)
     {
         ModuleParams base = {};
         base.depth = 40.0f;
@@ -84,14 +84,14 @@ float FloatFromHundredths(int32_t stored)
 
 float BoundSpeed(float speed)
 {
-    if (speed > SPEED_MAX)
+    if (speed > kSpeedMax)
     {
-        speed = SPEED_MAX;
+        speed = kSpeedMax;
     }
     // Written so that a NaN also ends at the lower bound: speed is never 0.
-    if (!(speed >= SPEED_MIN))
+    if (!(speed >= kSpeedMin))
     {
-        speed = SPEED_MIN;
+        speed = kSpeedMin;
     }
     return speed;
 }
@@ -136,7 +136,7 @@ int32_t StoredFromParam(float value)
     // The load reads -9999 as "missing" (and a missing "mod1 depth" as a
     // first run): a view steered to -99.99 is stored a hundredth nearer zero.
     int32_t stored = static_cast<int32_t>(hundredths);
-    return stored == MISSING_VALUE ? MISSING_VALUE + 1 : stored;
+    return stored == kMissingValue ? kMissingValue + 1 : stored;
 }
 
 namespace
@@ -144,7 +144,7 @@ namespace
 
 float ParamFromStored(int32_t stored, float defaultValue)
 {
-    if (stored == MISSING_VALUE)
+    if (stored == kMissingValue)
     {
         return defaultValue;
     }
@@ -158,7 +158,7 @@ float SpeedFromStored(int32_t stored)
 
 bool ActiveFromStored(int32_t stored, bool defaultValue)
 {
-    if (stored == MISSING_VALUE)
+    if (stored == kMissingValue)
     {
         return defaultValue;
     }
@@ -167,7 +167,7 @@ bool ActiveFromStored(int32_t stored, bool defaultValue)
 
 int CycleTimeFromStored(int32_t stored)
 {
-    return stored < 0 ? DEFAULT_CYCLE_TIME : stored;
+    return stored < 0 ? kDefaultCycleTime : stored;
 }
 
 void FormatValueName(char* name, size_t size, const char* format, int module)
@@ -180,34 +180,34 @@ void FormatValueName(char* name, size_t size, const char* format, int module)
 void LoadModuleParams()
 {
     BuildDefaultModuleParams(g_ModParams);
-    for (int m = 0; m <= MODULE_COUNT; ++m)
+    for (int m = 0; m <= kModuleCount; ++m)
     {
         g_DefModParams[m] = g_ModParams[m];
     }
 
     // A missing "mod1 depth" marks a first run: every module keeps its
     // built-in view, and the save below writes them all out.
-    if (RegReadValue("mod1 depth", MISSING_VALUE) != MISSING_VALUE)
+    if (RegReadValue("mod1 depth", kMissingValue) != kMissingValue)
     {
-        for (int m = 1; m <= MODULE_COUNT; ++m)
+        for (int m = 1; m <= kModuleCount; ++m)
         {
             ModuleParams& params = g_ModParams[m];
             char name[32];
-            for (int f = 0; f < SPEED_FIELD; ++f)
+            for (int f = 0; f < kSpeedField; ++f)
             {
-                FormatValueName(name, sizeof(name), s_ViewFieldNames[f], m);
+                FormatValueName(name, sizeof(name), kViewFieldNames[f], m);
                 float* field = ViewField(params, f);
-                *field = ParamFromStored(RegReadValue(name, MISSING_VALUE), *field);
+                *field = ParamFromStored(RegReadValue(name, kMissingValue), *field);
             }
-            FormatValueName(name, sizeof(name), s_ViewFieldNames[SPEED_FIELD], m);
+            FormatValueName(name, sizeof(name), kViewFieldNames[kSpeedField], m);
             params.speed = SpeedFromStored(RegReadValue(name, StoredFromParam(params.speed)));
 
             FormatValueName(name, sizeof(name), "mod%d active", m);
-            params.active = ActiveFromStored(RegReadValue(name, MISSING_VALUE), params.active);
+            params.active = ActiveFromStored(RegReadValue(name, kMissingValue), params.active);
         }
     }
 
-    g_nCycleTime = CycleTimeFromStored(RegReadValue("cycle time", DEFAULT_CYCLE_TIME));
+    g_nCycleTime = CycleTimeFromStored(RegReadValue("cycle time", kDefaultCycleTime));
 
     // Every value exists after the first load, in its normalised form.
     SaveModuleParams();
@@ -218,13 +218,13 @@ void LoadModuleParams()
 
 void SaveModuleParams()
 {
-    for (int m = 1; m <= MODULE_COUNT; ++m)
+    for (int m = 1; m <= kModuleCount; ++m)
     {
         ModuleParams& params = g_ModParams[m];
         char name[32];
-        for (int f = 0; f <= SPEED_FIELD; ++f)
+        for (int f = 0; f <= kSpeedField; ++f)
         {
-            FormatValueName(name, sizeof(name), s_ViewFieldNames[f], m);
+            FormatValueName(name, sizeof(name), kViewFieldNames[f], m);
             RegWriteValue(name, StoredFromParam(*ViewField(params, f)));
         }
         FormatValueName(name, sizeof(name), "mod%d active", m);
@@ -238,7 +238,7 @@ namespace
 
 bool IsModuleNumber(int module)
 {
-    return module >= 1 && module <= MODULE_COUNT;
+    return module >= 1 && module <= kModuleCount;
 }
 
 // The seven view fields of a record become the live view.
@@ -293,7 +293,7 @@ void LoadViewFromDefaults(int module)
 int CountActiveModules()
 {
     int count = 0;
-    for (int m = 1; m <= MODULE_COUNT; ++m)
+    for (int m = 1; m <= kModuleCount; ++m)
     {
         if (g_ModParams[m].active)
         {
@@ -311,16 +311,16 @@ namespace
 int FindActiveModule(int module, int step)
 {
     int m = module;
-    for (int tries = 0; tries <= MODULE_COUNT; ++tries)
+    for (int tries = 0; tries <= kModuleCount; ++tries)
     {
         m += step;
-        if (m > MODULE_COUNT)
+        if (m > kModuleCount)
         {
             m = 1;
         }
         if (m < 1)
         {
-            m = MODULE_COUNT;
+            m = kModuleCount;
         }
         if (g_ModParams[m].active)
         {

@@ -31,7 +31,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
     MonitorLayout* layout = reinterpret_cast<MonitorLayout*>(data);
     MONITORINFO info = {};
     info.cbSize = sizeof(info);
-    if (!GetMonitorInfoA(monitor, &info) || layout->count >= MAX_MONITORS)
+    if (!GetMonitorInfoA(monitor, &info) || layout->count >= kMaxMonitors)
     {
         return TRUE;
     }
@@ -76,7 +76,7 @@ int LayOutViewports(const MonitorLayout& layout, bool primaryOnly, SceneViewport
     const RECT& screen = layout.screen;
     const int count = primaryOnly && layout.count > 1 ? 1 : layout.count;
     int made = 0;
-    for (int i = 0; i < count && i < MAX_MONITORS; ++i)
+    for (int i = 0; i < count && i < kMaxMonitors; ++i)
     {
         RECT m = {};
         // A monitor reaching past the virtual screen is drawn only where the window is.

@@ -7,14 +7,14 @@
 #include "resource.h"
 
 bool g_bFrameRateOk = true;
-float g_fFrameRate = PROBE_UNMEASURED_RATE;
+float g_fFrameRate = kProbeUnmeasuredRate;
 
 namespace
 {
 
-const DWORD PROBE_QUICK_MS = 50;    // a first frame this quick settles it: fast enough
-const DWORD PROBE_SLOW_MS = 200;    // a first frame slower than this settles it: too slow
-const float PROBE_MIN_RATE = 12.0f; // five timed frames below this rate fail the probe
+const DWORD kProbeQuickMs = 50;    // a first frame this quick settles it: fast enough
+const DWORD kProbeSlowMs = 200;    // a first frame slower than this settles it: too slow
+const float kProbeMinRate = 12.0f; // five timed frames below this rate fail the probe
 // Four frames more than the first: five in all over the second measurement.
 const int kProbeExtraFrames = 4;
 
@@ -22,7 +22,7 @@ void InitFrameRateNotice(HWND dialog)
 {
     CenterOnDesktop(dialog);
     SetFocus(GetDlgItem(dialog, IDOK));
-    char text[FRAME_RATE_TEXT_SIZE];
+    char text[kFrameRateTextSize];
     FormatFrameRateText(text, sizeof(text), g_fFrameRate);
     SetDlgItemTextA(dialog, IDC_FRAME_RATE_TEXT, text);
 }
@@ -47,15 +47,15 @@ INT_PTR OnNoticeCommand(HWND dialog, WORD id)
 
 bool ProbeNeedsMoreFrames(DWORD firstMs)
 {
-    return firstMs > PROBE_QUICK_MS && firstMs <= PROBE_SLOW_MS;
+    return firstMs > kProbeQuickMs && firstMs <= kProbeSlowMs;
 }
 
 FrameRateVerdict JudgeFrameRate(DWORD firstMs, DWORD restMs)
 {
     FrameRateVerdict verdict = {};
     verdict.ok = true;
-    verdict.rate = PROBE_UNMEASURED_RATE;
-    if (firstMs > PROBE_SLOW_MS)
+    verdict.rate = kProbeUnmeasuredRate;
+    if (firstMs > kProbeSlowMs)
     {
         verdict.ok = false;
         verdict.rate = static_cast<float>(1000.0 / firstMs);
@@ -66,14 +66,14 @@ FrameRateVerdict JudgeFrameRate(DWORD firstMs, DWORD restMs)
         // 32-bit tick arithmetic.
         DWORD total = firstMs + restMs + 1;
         verdict.rate = static_cast<float>(5000.0 / total);
-        verdict.ok = !(verdict.rate < PROBE_MIN_RATE);
+        verdict.ok = !(verdict.rate < kProbeMinRate);
     }
     return verdict;
 }
 
 bool FrameRateNoticeDue(bool frameRateOk, bool fullScreen, float frameRate)
 {
-    return !frameRateOk && fullScreen && frameRate < FRAME_RATE_FLOOR;
+    return !frameRateOk && fullScreen && frameRate < kFrameRateFloor;
 }
 
 namespace

@@ -46,12 +46,12 @@ void TakeKeyOutsideTick(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---- The displays: monitors, their changes, their power (displays.cpp) ------
 
-const int MAX_MONITORS = MAX_VIEWPORTS;
+const int kMaxMonitors = kMaxViewports;
 
 struct MonitorLayout
 {
     RECT screen;                 // the virtual screen, in the coordinates of the primary
-    RECT monitors[MAX_MONITORS]; // each monitor's rectangle, the primary first
+    RECT monitors[kMaxMonitors]; // each monitor's rectangle, the primary first
     int count;
 };
 
@@ -94,8 +94,8 @@ typedef bool (*AdministratorTestProc)();
 extern AdministratorTestProc g_pfnIsAdministrator;
 
 // The probe's arithmetic, apart from the clock and the drawing it times.
-const float PROBE_UNMEASURED_RATE = 33.0f; // the rate kept when the first frame settled it
-const float FRAME_RATE_FLOOR = 3.0f; // below it a failed probe shows blank frames or the notice
+const float kProbeUnmeasuredRate = 33.0f; // the rate kept when the first frame settled it
+const float kFrameRateFloor = 3.0f; // below it a failed probe shows blank frames or the notice
 
 struct FrameRateVerdict
 {

@@ -8,7 +8,7 @@
 
 HDC g_hDC;
 GLUquadric* g_pQuadric;
-SceneViewport g_Viewports[MAX_VIEWPORTS];
+SceneViewport g_Viewports[kMaxViewports];
 int g_nViewports;
 
 namespace
@@ -17,11 +17,11 @@ namespace
 HWND g_hGLWnd; // window the context draws into; its DC is released to it
 HGLRC g_hRC;   // rendering context, or null
 
-const char VIDEO_CARD_MESSAGE[] = "Your video card doesn't appear to support\n"
-                                  "hardware acceleration for OpenGL. Make sure\n"
-                                  "you have installed the most current drivers\n"
-                                  "for your card.  If this doesn't help, you might\n"
-                                  "consider upgrading your video card.";
+const char kVideoCardMessage[] = "Your video card doesn't appear to support\n"
+                                 "hardware acceleration for OpenGL. Make sure\n"
+                                 "you have installed the most current drivers\n"
+                                 "for your card.  If this doesn't help, you might\n"
+                                 "consider upgrading your video card.";
 
 // Releases what exists, then tells the user; the caller returns false.
 bool FailGLContext(const char* text, const char* caption)
@@ -92,7 +92,7 @@ bool CreateGLContext(HWND hwnd, int colorBits)
     const int format = FindPixelFormat(g_hDC, colorBits);
     if (format == 0)
     {
-        return FailGLContext(VIDEO_CARD_MESSAGE, "Screen Saver Error");
+        return FailGLContext(kVideoCardMessage, "Screen Saver Error");
     }
     if (!SetPixelFormat(g_hDC, format, &pfd))
     {

@@ -47,8 +47,8 @@ struct SceneViewport
     int height;
 };
 
-const int MAX_VIEWPORTS = 16;
-extern SceneViewport g_Viewports[MAX_VIEWPORTS]; // where the scene is drawn, primary monitor first
+const int kMaxViewports = 16;
+extern SceneViewport g_Viewports[kMaxViewports]; // where the scene is drawn, primary monitor first
 extern int g_nViewports;                         // how many of g_Viewports are in use
 
 // The scene fills the whole window of this size.
@@ -84,8 +84,8 @@ bool LoadTexFromResource(int id, int slot);
 
 extern float g_fRingAngle;               // module 1 spin accumulator (the ring turns a third of it)
 extern float g_fCylinderAngle;           // module 2 spin accumulator
-const int ORBIT_RINGS = 4;               // module 3's rings
-extern float g_fOrbitPhase[ORBIT_RINGS]; // module 3: each ring's place on its circle, radians
+const int kOrbitRings = 4;               // module 3's rings
+extern float g_fOrbitPhase[kOrbitRings]; // module 3: each ring's place on its circle, radians
 extern float g_fRingListScale;           // scale the ring display list was compiled for; 0 = none
 extern GLuint g_uRingList;               // the ring display list; 0 = none
 

@@ -8,12 +8,12 @@
 
 float g_fRingAngle;
 float g_fCylinderAngle;
-float g_fOrbitPhase[ORBIT_RINGS];
+float g_fOrbitPhase[kOrbitRings];
 
 namespace
 {
 
-float g_fOrbitSpin[ORBIT_RINGS]; // module 3: each ring's spin about its own axis, degrees
+float g_fOrbitSpin[kOrbitRings]; // module 3: each ring's spin about its own axis, degrees
 bool g_bOrbitInit = true;        // module 3 has not yet set its phases
 
 } // namespace
@@ -22,7 +22,7 @@ void ResetSceneState()
 {
     g_fRingAngle = 0.0f;
     g_fCylinderAngle = 0.0f;
-    for (int i = 0; i < ORBIT_RINGS; ++i)
+    for (int i = 0; i < kOrbitRings; ++i)
     {
         g_fOrbitPhase[i] = 0.0f;
         g_fOrbitSpin[i] = 0.0f;
@@ -33,11 +33,11 @@ void ResetSceneState()
 namespace
 {
 
-const double ORBIT_TWO_PI = 6.283185;
+const double kOrbitTwoPi = 6.283185;
 // A spin accumulator of which the scene shows a third goes round once in
 // three turns; the orbit spin once in one.
-const float SPIN_PERIOD = 1080.0f;
-const float ORBIT_SPIN_PERIOD = 360.0f;
+const float kSpinPeriod = 1080.0f;
+const float kOrbitSpinPeriod = 360.0f;
 
 // Keeps an accumulator within one period of what it drives. Grown without
 // bound, a float stops resolving the step after a day or so of saving and the
@@ -59,20 +59,20 @@ float WrapToPeriod(float value, float period)
 
 float StepSpinAngle(float angle, float speed)
 {
-    return WrapToPeriod(static_cast<float>(1.0 * speed + angle), SPIN_PERIOD);
+    return WrapToPeriod(static_cast<float>(1.0 * speed + angle), kSpinPeriod);
 }
 
 float StepOrbitSpin(float spin, float speed, float growth)
 {
-    return WrapToPeriod(static_cast<float>(1.0 * speed * growth + spin), ORBIT_SPIN_PERIOD);
+    return WrapToPeriod(static_cast<float>(1.0 * speed * growth + spin), kOrbitSpinPeriod);
 }
 
 float StepOrbitPhase(float phase, float speed)
 {
     double next = 0.05 * speed * 0.35 + phase;
-    if (next > ORBIT_TWO_PI)
+    if (next > kOrbitTwoPi)
     {
-        next -= ORBIT_TWO_PI;
+        next -= kOrbitTwoPi;
     }
     return static_cast<float>(next);
 }
@@ -137,7 +137,7 @@ float OrbitGrowth(float phase)
 void DrawModule3(const SceneView& view)
 {
     ApplySceneView(view);
-    for (int i = 0; i < ORBIT_RINGS; ++i)
+    for (int i = 0; i < kOrbitRings; ++i)
     {
         glPushMatrix();
         const float y = static_cast<float>(cos(g_fOrbitPhase[i]) * 40.0);
@@ -155,16 +155,16 @@ void DrawModule3(const SceneView& view)
 void StartOrbit(float speed)
 {
     g_bOrbitInit = false;
-    for (int i = 0; i < ORBIT_RINGS; ++i)
+    for (int i = 0; i < kOrbitRings; ++i)
     {
-        g_fOrbitPhase[i] = static_cast<float>(i * ORBIT_TWO_PI / ORBIT_RINGS);
+        g_fOrbitPhase[i] = static_cast<float>(i * kOrbitTwoPi / kOrbitRings);
         g_fOrbitSpin[i] = StepOrbitSpin(0.0f, speed, OrbitGrowth(g_fOrbitPhase[i]));
     }
 }
 
 void StepOrbit(float speed)
 {
-    for (int i = 0; i < ORBIT_RINGS; ++i)
+    for (int i = 0; i < kOrbitRings; ++i)
     {
         g_fOrbitPhase[i] = StepOrbitPhase(g_fOrbitPhase[i], speed);
         g_fOrbitSpin[i] = StepOrbitSpin(g_fOrbitSpin[i], speed, OrbitGrowth(g_fOrbitPhase[i]));

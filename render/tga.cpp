@@ -10,8 +10,8 @@
 namespace
 {
 
-const uint8_t TGA_RLE_PATTERN[TGA_PATTERN_SIZE] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-const uint8_t TGA_RAW_PATTERN[TGA_PATTERN_SIZE] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const uint8_t kTgaRlePattern[kTgaPatternSize] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const uint8_t kTgaRawPattern[kTgaPatternSize] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 } // namespace
 
@@ -24,12 +24,12 @@ TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
     }
     // A short resource is judged on the bytes it has: a foreign file is the
     // wrong type, a cut-off TGA is incomplete.
-    const size_t patternBytes = size < TGA_PATTERN_SIZE ? size : TGA_PATTERN_SIZE;
-    if (memcmp(data, TGA_RLE_PATTERN, patternBytes) == 0)
+    const size_t patternBytes = size < kTgaPatternSize ? size : kTgaPatternSize;
+    if (memcmp(data, kTgaRlePattern, patternBytes) == 0)
     {
         image->type = 10;
     }
-    else if (memcmp(data, TGA_RAW_PATTERN, patternBytes) == 0)
+    else if (memcmp(data, kTgaRawPattern, patternBytes) == 0)
     {
         image->type = 2;
     }
@@ -37,12 +37,12 @@ TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
     {
         return TGA_BAD_TYPE;
     }
-    if (size < TGA_HEADER_SIZE)
+    if (size < kTgaHeaderSize)
     {
         return TGA_INCOMPLETE;
     }
 
-    const uint8_t* p = data + TGA_PATTERN_SIZE;
+    const uint8_t* p = data + kTgaPatternSize;
     image->width = p[0] + 256u * p[1];
     image->height = p[2] + 256u * p[3];
     image->bitsPerPixel = p[4];
@@ -61,7 +61,7 @@ TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
     // allocating more than about a hundred times the size of the data.
     const uint64_t fewestBytes = image->type == 2 ? pixelCount * bytesPerPixel
                                                   : (pixelCount + 127) / 128 * (1 + bytesPerPixel);
-    if (size - TGA_HEADER_SIZE < fewestBytes)
+    if (size - kTgaHeaderSize < fewestBytes)
     {
         return TGA_INCOMPLETE;
     }
@@ -171,7 +171,7 @@ TgaResult DecodeTgaRaw(const uint8_t* in, const uint8_t* inEnd, const TgaImage& 
 
 TgaResult UnpackTga(const uint8_t* data, size_t size, const TgaImage& image, uint8_t* pixels)
 {
-    const uint8_t* in = data + TGA_HEADER_SIZE;
+    const uint8_t* in = data + kTgaHeaderSize;
     const uint8_t* inEnd = data + size;
     if (image.type == 2)
     {

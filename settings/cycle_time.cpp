@@ -4,7 +4,7 @@
 namespace
 {
 
-const int MIN_CYCLE_TIME = 1; // seconds; the interval box never shows less after an edit
+const int kMinCycleTime = 1; // seconds; the interval box never shows less after an edit
 
 } // namespace
 
@@ -31,13 +31,13 @@ int ParseCycleText(const char* text)
 
 int ClampCycleTime(int seconds)
 {
-    if (seconds < MIN_CYCLE_TIME)
+    if (seconds < kMinCycleTime)
     {
-        return MIN_CYCLE_TIME;
+        return kMinCycleTime;
     }
-    if (seconds > MAX_CYCLE_TIME)
+    if (seconds > kMaxCycleTime)
     {
-        return MAX_CYCLE_TIME;
+        return kMaxCycleTime;
     }
     return seconds;
 }

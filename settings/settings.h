@@ -34,7 +34,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 // ---- Switching interval arithmetic (cycle_time.cpp) -------------------------
 
-const int MAX_CYCLE_TIME = 9999; // seconds; the interval box never shows more after an edit
+const int kMaxCycleTime = 9999; // seconds; the interval box never shows more after an edit
 
 // The box's text as a decimal number (leading blanks and a sign allowed);
 // text without digits gives 0.

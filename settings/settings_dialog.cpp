@@ -35,16 +35,16 @@ struct ModuleControls
     int previewButton;
 };
 
-const ModuleControls MODULE_CONTROLS[] = {
+const ModuleControls kModuleControls[] = {
     {1, IDC_ENABLE_MODULE1, IDC_PREVIEW_MODULE1},
     {2, IDC_ENABLE_MODULE2, IDC_PREVIEW_MODULE2},
     {3, IDC_ENABLE_MODULE3, IDC_PREVIEW_MODULE3},
 };
 
 // The box is read nine characters at most, so no number read overflows.
-const int CYCLE_TEXT_SIZE = 10;
+const int kCycleTextSize = 10;
 
-const char PREVIEW_VIEW_CLASS[] = "Solmir Preview";
+const char kPreviewViewClass[] = "Solmir Preview";
 
 // The view only ever shows GL; it never erases and never takes the focus.
 LRESULT CALLBACK PreviewViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -79,12 +79,12 @@ HWND CreatePreviewView(HWND dialog)
     wc.lpfnWndProc = PreviewViewProc;
     wc.hInstance = g_hInstance;
     wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-    wc.lpszClassName = PREVIEW_VIEW_CLASS;
+    wc.lpszClassName = kPreviewViewClass;
     RegisterClassA(&wc); // fails harmlessly when a second dialog registers it again
 
     RECT rect = PreviewFrameRect();
     ResizeGLScene(rect.right - rect.left, rect.bottom - rect.top);
-    return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, PREVIEW_VIEW_CLASS, "",
+    return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPreviewViewClass, "",
                            WS_POPUP | WS_DISABLED | WS_CLIPSIBLINGS, rect.left, rect.top,
                            rect.right - rect.left, rect.bottom - rect.top, dialog, NULL,
                            g_hInstance, NULL);
@@ -175,7 +175,7 @@ void DestroyPreviewView()
 
 const ModuleControls* FindModuleControls(int id)
 {
-    for (const ModuleControls& controls : MODULE_CONTROLS)
+    for (const ModuleControls& controls : kModuleControls)
     {
         if (controls.enableBox == id || controls.previewButton == id)
         {
@@ -187,7 +187,7 @@ const ModuleControls* FindModuleControls(int id)
 
 void ShowEnableBoxes(HWND dialog)
 {
-    for (const ModuleControls& controls : MODULE_CONTROLS)
+    for (const ModuleControls& controls : kModuleControls)
     {
         CheckDlgButton(dialog, controls.enableBox,
                        g_ModParams[controls.module].active ? BST_CHECKED : BST_UNCHECKED);
@@ -196,22 +196,22 @@ void ShowEnableBoxes(HWND dialog)
 
 int ReadCycleBox(HWND dialog)
 {
-    char text[CYCLE_TEXT_SIZE] = {};
+    char text[kCycleTextSize] = {};
     GetDlgItemTextA(dialog, IDC_CYCLE_TIME, text, sizeof(text));
     return ParseCycleText(text);
 }
 
 // Room for any int and its sign.
-const int CYCLE_FORMAT_SIZE = 16;
+const int kCycleFormatSize = 16;
 
 void FormatCycleTime(char* text, int seconds)
 {
-    snprintf(text, CYCLE_FORMAT_SIZE, "%d", seconds);
+    snprintf(text, kCycleFormatSize, "%d", seconds);
 }
 
 void WriteCycleBox(HWND dialog, int seconds)
 {
-    char text[CYCLE_FORMAT_SIZE] = {};
+    char text[kCycleFormatSize] = {};
     FormatCycleTime(text, seconds);
     SetDlgItemTextA(dialog, IDC_CYCLE_TIME, text);
 }
@@ -221,8 +221,8 @@ void WriteCycleBox(HWND dialog, int seconds)
 // of the box takes).
 bool CycleBoxUnchanged(HWND dialog)
 {
-    char shown[CYCLE_FORMAT_SIZE + 1] = {};
-    char written[CYCLE_FORMAT_SIZE] = {};
+    char shown[kCycleFormatSize + 1] = {};
+    char written[kCycleFormatSize] = {};
     GetDlgItemTextA(dialog, IDC_CYCLE_TIME, shown, sizeof(shown));
     FormatCycleTime(written, g_nCycleTime);
     return lstrcmpA(shown, written) == 0;
@@ -284,7 +284,7 @@ void OnSettingsOk(HWND dialog)
 
 void OnSlowMachine(HWND dialog)
 {
-    if (g_fFrameRate < FRAME_RATE_FLOOR)
+    if (g_fFrameRate < kFrameRateFloor)
     {
         g_ModParams[1].active = false;
         CheckDlgButton(dialog, IDC_ENABLE_MODULE1, BST_UNCHECKED);
@@ -295,7 +295,7 @@ void OnSlowMachine(HWND dialog)
 
 void SetAllModules(HWND dialog, bool enabled)
 {
-    for (const ModuleControls& controls : MODULE_CONTROLS)
+    for (const ModuleControls& controls : kModuleControls)
     {
         g_ModParams[controls.module].active = enabled;
     }
@@ -439,7 +439,7 @@ void OnCycleSpin(HWND dialog, WPARAM wParam)
     case SB_ENDSCROLL:
         return;
     case SB_TOP:
-        seconds = MAX_CYCLE_TIME;
+        seconds = kMaxCycleTime;
         break;
     case SB_BOTTOM:
         seconds = 0;
