@@ -8,8 +8,8 @@
 namespace
 {
 
-int s_bControlMenuOpen; // nonzero while dialog 105 is open
-bool s_bCursorHeld;     // the menu over the saver shows the cursor and holds it inside
+bool s_bControlMenuOpen; // dialog 105 is open
+bool s_bCursorHeld;      // the menu over the saver shows the cursor and holds it inside
 
 // However the menu ends (OK, Cancel, Esc, or destroyed with the saver window),
 // the cursor is let go and hidden again exactly once. Holding it inside the
@@ -81,7 +81,7 @@ void ShowControlMenu(HWND owner)
     {
         return;
     }
-    s_bControlMenuOpen = 1;
+    s_bControlMenuOpen = true;
     DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_CONTROL_MENU), owner, ControlMenuProc, 0);
-    s_bControlMenuOpen = 0;
+    s_bControlMenuOpen = false;
 }

@@ -11,7 +11,7 @@ char g_szRegPath[64];
 namespace
 {
 
-char g_szRegClass[40]; // class name of the window given at the last selection
+char s_szRegClass[40]; // class name of the window given at the last selection
 
 // Copies text into a buffer of the given size, cutting it short when needed;
 // the buffer always ends terminated. Returns false when the text did not fit.
@@ -51,10 +51,10 @@ void RegSelectKey(HWND hwnd, const char* path)
 
     // The class is asked into a scratch buffer: a null window fails the query
     // and must leave the class of the last selection in place.
-    char className[sizeof(g_szRegClass)] = {};
+    char className[sizeof(s_szRegClass)] = {};
     if (GetClassNameA(hwnd, className, sizeof(className)) > 0)
     {
-        CopyTextBounded(g_szRegClass, sizeof(g_szRegClass), className);
+        CopyTextBounded(s_szRegClass, sizeof(s_szRegClass), className);
     }
 }
 
@@ -83,7 +83,7 @@ HKEY OpenSelectedKeyToWrite(HKEY hive)
 {
     HKEY key = NULL;
     if (g_szRegPath[0] == '\0' ||
-        RegCreateKeyExA(hive, g_szRegPath, 0, g_szRegClass, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+        RegCreateKeyExA(hive, g_szRegPath, 0, s_szRegClass, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                         NULL, &key, NULL) != ERROR_SUCCESS)
     {
         return NULL;

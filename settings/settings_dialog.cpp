@@ -22,10 +22,10 @@ namespace
 {
 
 bool g_bEditHasKeys;       // the interval box is in use: keys go to it, not the view
-HWND g_hPreviewFrame;      // control 1008, where the preview is shown
-HWND g_hPreviewView;       // popup laid over control 1008 that the preview's GL draws into
-int g_nSpinStep;           // direction of the spin arrow just pressed: +1 up, -1 down
-HMODULE g_hCommonControls; // comctl32, loaded when the settings dialog starts
+HWND s_hPreviewFrame;      // control 1008, where the preview is shown
+HWND s_hPreviewView;       // popup laid over control 1008 that the preview's GL draws into
+int s_nSpinStep;           // direction of the spin arrow just pressed: +1 up, -1 down
+HMODULE s_hCommonControls; // comctl32, loaded when the settings dialog starts
 
 // The enable box and preview button of each module, in module order.
 struct ModuleControls
@@ -67,8 +67,8 @@ LRESULT CALLBACK PreviewViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 RECT PreviewFrameRect()
 {
     RECT rect = {};
-    GetClientRect(g_hPreviewFrame, &rect);
-    MapWindowPoints(g_hPreviewFrame, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+    GetClientRect(s_hPreviewFrame, &rect);
+    MapWindowPoints(s_hPreviewFrame, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
 
@@ -97,18 +97,18 @@ HWND CreatePreviewView(HWND dialog)
 // shown before its owner's activation under the owner.
 void PlacePreviewView(HWND dialog)
 {
-    if (g_hPreviewView == NULL)
+    if (s_hPreviewView == NULL)
     {
         return;
     }
     RECT frame = PreviewFrameRect();
     RECT view = {};
-    GetWindowRect(g_hPreviewView, &view);
+    GetWindowRect(s_hPreviewView, &view);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     const bool resized = width != view.right - view.left || height != view.bottom - view.top;
     const bool shown = IsWindowVisible(dialog) && !IsIconic(dialog);
-    SetWindowPos(g_hPreviewView, NULL, frame.left, frame.top, width, height,
+    SetWindowPos(s_hPreviewView, NULL, frame.left, frame.top, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     if (resized)
     {
@@ -120,7 +120,7 @@ bool PreviewViewOffFrame()
 {
     RECT frame = PreviewFrameRect();
     RECT view = {};
-    GetWindowRect(g_hPreviewView, &view);
+    GetWindowRect(s_hPreviewView, &view);
     return !EqualRect(&frame, &view);
 }
 
@@ -142,34 +142,34 @@ HWND VisibleWindowAbove(HWND window)
 // only by making them the top of the z-order.
 void KeepPreviewView(HWND dialog)
 {
-    if (g_hPreviewView == NULL)
+    if (s_hPreviewView == NULL)
     {
         return;
     }
     // Shown again only while the dialog is active, so never under it.
-    bool hidden = !IsWindowVisible(g_hPreviewView);
+    bool hidden = !IsWindowVisible(s_hPreviewView);
     if ((hidden && GetActiveWindow() == dialog) || (!hidden && PreviewViewOffFrame()))
     {
         PlacePreviewView(dialog);
     }
-    if (!IsWindowVisible(g_hPreviewView))
+    if (!IsWindowVisible(s_hPreviewView))
     {
         return;
     }
     HWND above = VisibleWindowAbove(dialog);
-    if (above != g_hPreviewView)
+    if (above != s_hPreviewView)
     {
-        SetWindowPos(g_hPreviewView, above != NULL ? above : HWND_TOP, 0, 0, 0, 0,
+        SetWindowPos(s_hPreviewView, above != NULL ? above : HWND_TOP, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
 void DestroyPreviewView()
 {
-    if (g_hPreviewView != NULL)
+    if (s_hPreviewView != NULL)
     {
-        DestroyWindow(g_hPreviewView);
-        g_hPreviewView = NULL;
+        DestroyWindow(s_hPreviewView);
+        s_hPreviewView = NULL;
     }
 }
 
@@ -305,17 +305,17 @@ void SetAllModules(HWND dialog, bool enabled)
 BOOL OnSettingsInit(HWND dialog)
 {
     g_bSaverMode = false;
-    g_hPreviewFrame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
+    s_hPreviewFrame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
     CenterOnDesktop(dialog);
     DestroyPreviewView();
-    g_hPreviewView = CreatePreviewView(dialog);
+    s_hPreviewView = CreatePreviewView(dialog);
     // The run reports its own failures; the view is the one thing before it
     // that can fail.
-    if (g_hPreviewView == NULL)
+    if (s_hPreviewView == NULL)
     {
         MessageBoxA(NULL, "Can't Create The Preview Window.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
     }
-    const bool ready = BeginSaverRun(dialog, g_hPreviewView);
+    const bool ready = BeginSaverRun(dialog, s_hPreviewView);
     ShowEnableBoxes(dialog);
     WriteCycleBox(dialog, g_nCycleTime);
     // Writing the interval box raised the flag; nobody has typed yet.
@@ -345,9 +345,9 @@ void OnSettingsTick(HWND dialog)
         // here, as the drain takes the dialog's messages only and a pending
         // paint of a window above the dialog would hold back the repaints of
         // its controls.
-        if (g_hPreviewView != NULL)
+        if (s_hPreviewView != NULL)
         {
-            ValidateRect(g_hPreviewView, NULL);
+            ValidateRect(s_hPreviewView, NULL);
         }
         KeepPreviewView(dialog);
     }
@@ -377,7 +377,7 @@ void OnSpinNotify(const NMHDR* header)
     int high = 0;
     SendMessageA(header->hwndFrom, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
                  reinterpret_cast<LPARAM>(&high));
-    g_nSpinStep = SpinArrowStep(change->iDelta, low, high);
+    s_nSpinStep = SpinArrowStep(change->iDelta, low, high);
 }
 
 void OnSettingsCommand(HWND dialog, WPARAM wParam)
@@ -432,8 +432,8 @@ void OnCycleSpin(HWND dialog, WPARAM wParam)
     {
     case SB_THUMBPOSITION:
         // Sent once per arrow press, at the limits of the spin's range too.
-        seconds += g_nSpinStep;
-        g_nSpinStep = 0;
+        seconds += s_nSpinStep;
+        s_nSpinStep = 0;
         break;
     case SB_THUMBTRACK:
     case SB_ENDSCROLL:
@@ -456,15 +456,15 @@ void InitSettingsControls()
 {
     // Only this dialog needs the common controls, so they are not loaded with
     // the program.
-    if (g_hCommonControls == NULL)
+    if (s_hCommonControls == NULL)
     {
-        g_hCommonControls = LoadSystemLibrary("comctl32.dll");
+        s_hCommonControls = LoadSystemLibrary("comctl32.dll");
     }
     typedef BOOL(WINAPI * InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
     InitCommonControlsExProc init =
-        g_hCommonControls != NULL
+        s_hCommonControls != NULL
             ? reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(
-                  GetProcAddress(g_hCommonControls, "InitCommonControlsEx")))
+                  GetProcAddress(s_hCommonControls, "InitCommonControlsEx")))
             : NULL;
     if (init != NULL)
     {
@@ -498,7 +498,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         OnSettingsTick(dialog);
         return TRUE;
     case WM_WINDOWPOSCHANGED:
-        if (g_hPreviewView != NULL && IsWindowVisible(g_hPreviewView))
+        if (s_hPreviewView != NULL && IsWindowVisible(s_hPreviewView))
         {
             PlacePreviewView(dialog);
         }

@@ -6,7 +6,7 @@
 #include "resource.h"
 
 HINSTANCE g_hInstance;
-int g_bWin9x;
+bool g_bWin9x;
 
 namespace
 {
@@ -38,16 +38,16 @@ HWND WindowFromNumber(uint32_t number)
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(number));
 }
 
-int IsWin9xFamily()
+bool IsWin9xFamily()
 {
     OSVERSIONINFOA info = {};
     static_assert(sizeof(info) == 148, "the version record of the ANSI call is 148 bytes");
     info.dwOSVersionInfoSize = 148;
     if (!GetVersionExA(&info))
     {
-        return 0;
+        return false;
     }
-    return info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? 1 : 0;
+    return info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
 // A fault that nothing else handled: the platform decides first (crash report,
@@ -61,7 +61,7 @@ LONG WINAPI EndOnFault(EXCEPTION_POINTERS* info)
     LONG verdict = UnhandledExceptionFilter(info);
     if (verdict == EXCEPTION_EXECUTE_HANDLER)
     {
-        SetSaverRunning(0);
+        SetSaverRunning(false);
         ExitProcess(static_cast<UINT>(-1));
     }
     return verdict;

@@ -13,9 +13,9 @@ namespace
 
 typedef HIMC(WINAPI* ImmAssociateContextProc)(HWND, HIMC);
 
-int g_bPreview;                 // 1 when the window is a child of a preview window
-int g_bCloseGranted;            // 1 once a close was granted; input then gets default handling
-int g_bVerifying;               // 1 while a password request is on screen
+bool g_bPreview;                // the window is a child of a preview window
+bool g_bCloseGranted;           // a close was granted; input then gets default handling
+bool g_bVerifying;              // a password request is on screen
 UINT g_nMouseThreshold = 100;   // dismissal threshold in pixels
 DWORD g_dwLastVerifyTick = ~0u; // tick at the end of the last password request; ~0 = none
 HMODULE g_hImm;                 // IMM32.DLL when already loaded in the process
@@ -111,34 +111,34 @@ uint32_t ElapsedTicks(uint32_t from, uint32_t to)
     return to - from;
 }
 
-BOOL VerifyCloseRequest(HWND hwnd)
+bool VerifyCloseRequest(HWND hwnd)
 {
     if (g_bVerifying || g_bCloseGranted)
     {
-        return 0;
+        return false;
     }
     if (!g_pfnVerifyPassword)
     {
-        g_bCloseGranted = 1;
-        return 1;
+        g_bCloseGranted = true;
+        return true;
     }
     DWORD now = ReadTickCount();
     if (g_dwLastVerifyTick != 0xFFFFFFFF &&
         ElapsedTicks(g_dwLastVerifyTick, now) < kVerifyQuietTicks)
     {
-        return 0;
+        return false;
     }
 
-    g_bVerifying = 1;
+    g_bVerifying = true;
     // Timer messages queued for the window would only wake it behind the
     // password request.
     MSG msg = {};
     PeekMessageA(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
     PeekMessageA(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
 
-    g_bCloseGranted = SendMessageA(hwnd, WM_APP, 0, 0) ? 1 : 0;
+    g_bCloseGranted = SendMessageA(hwnd, WM_APP, 0, 0) != 0;
 
-    g_bVerifying = 0;
+    g_bVerifying = false;
     if (!g_bCloseGranted)
     {
         SetCursor(NULL);
@@ -309,7 +309,7 @@ HWND CreateSaverWindow(HWND parent)
         y = 0;
         width = client.right;
         height = client.bottom;
-        g_bPreview = 1;
+        g_bPreview = true;
         exStyle = 0;
         style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
         title = kPreviewTitle;

@@ -13,7 +13,7 @@
 // ---- Entry and run modes (entry.cpp) ----------------------------------------
 
 extern HINSTANCE g_hInstance; // the program's own module; set by DispatchRunMode
-extern int g_bWin9x;          // 1 on the Windows 9x family; set by DispatchRunMode
+extern bool g_bWin9x;         // the Windows 9x family; set by DispatchRunMode
 
 // What the first switch letter of the command line asks for.
 enum RunMode
@@ -67,7 +67,7 @@ extern VerifyPasswordProc g_pfnVerifyPassword; // VerifyScreenSavePwd; set while
 
 void LoadPasswordVerifier();
 void ReleasePasswordVerifier();
-void SetSaverRunning(int on);
+void SetSaverRunning(bool on);
 void ChangeSaverPassword(HWND owner);
 
 // ---- System libraries (system_library.cpp) ---------------------------------

@@ -17,7 +17,7 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 namespace
 {
 
-bool g_bGlLoaded; // every GL and GLU entry of the image is bound
+bool s_bGlLoaded; // every GL and GLU entry of the image is bound
 
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesProc)(DWORD flags);
 
@@ -77,7 +77,7 @@ void LoadGlLibraries()
     // binutils' delay-load stub passes the integer arguments of the call that
     // loads, but not the floating-point ones: every entry is bound here, before
     // the first GL call, so that no call ever goes through a stub.
-    if (g_bGlLoaded)
+    if (s_bGlLoaded)
     {
         return;
     }
@@ -92,5 +92,5 @@ void LoadGlLibraries()
             __delayLoadHelper2(record, entry);
         }
     }
-    g_bGlLoaded = true;
+    s_bGlLoaded = true;
 }
