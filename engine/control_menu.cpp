@@ -5,25 +5,17 @@
 #include "shell/shell.h"
 #include "resource.h"
 
-static int s_bControlMenuOpen; // nonzero while dialog 105 is open
-static bool s_bCursorHeld;     // the menu over the saver shows the cursor and holds it inside
-
-void ShowControlMenu(HWND owner)
+namespace
 {
-    if (s_bControlMenuOpen)
-    {
-        return;
-    }
-    s_bControlMenuOpen = 1;
-    DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_CONTROL_MENU), owner, ControlMenuProc, 0);
-    s_bControlMenuOpen = 0;
-}
+
+bool s_bControlMenuOpen; // dialog 105 is open
+bool s_bCursorHeld;      // the menu over the saver shows the cursor and holds it inside
 
 // However the menu ends (OK, Cancel, Esc, or destroyed with the saver window),
 // the cursor is let go and hidden again exactly once. Holding it inside the
 // menu moved it, and the user has not touched the mouse: mouse dismissal
 // measures from where it is now, not from where it was before the menu.
-static void ReleaseCursorHold()
+void ReleaseCursorHold()
 {
     if (!s_bCursorHeld)
     {
@@ -35,7 +27,7 @@ static void ReleaseCursorHold()
     GetCursorPos(&g_ptCursorRef);
 }
 
-static INT_PTR OnControlMenuInit(HWND dialog)
+INT_PTR OnControlMenuInit(HWND dialog)
 {
     CenterOnDesktop(dialog);
     SetFocus(GetDlgItem(dialog, IDOK));
@@ -52,7 +44,7 @@ static INT_PTR OnControlMenuInit(HWND dialog)
     return FALSE; // the focus has been set
 }
 
-static INT_PTR OnControlMenuCommand(HWND dialog, WPARAM wParam)
+INT_PTR OnControlMenuCommand(HWND dialog, WPARAM wParam)
 {
     WORD id = LOWORD(wParam);
     if (id != IDOK && id != IDCANCEL)
@@ -79,4 +71,17 @@ INT_PTR CALLBACK ControlMenuProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     default:
         return FALSE;
     }
+}
+
+} // namespace
+
+void ShowControlMenu(HWND owner)
+{
+    if (s_bControlMenuOpen)
+    {
+        return;
+    }
+    s_bControlMenuOpen = true;
+    DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_CONTROL_MENU), owner, ControlMenuProc, 0);
+    s_bControlMenuOpen = false;
 }

@@ -7,20 +7,28 @@
 #include <math.h>
 
 int g_nFadeState;
-static float g_fFadeAngle; // phase of the running fade, radians
+
+namespace
+{
+
+float g_fFadeAngle; // phase of the running fade, radians
+
+const float FADE_STEP = 0.026179917f; // bits 0x3CD67744: 1.5 degrees of fade phase per frame
 
 float FadeOutLevel(float angle)
 {
-    double c = cos((double)angle);
-    float v = (float)(c * c);
+    double c = cos(static_cast<double>(angle));
+    float v = static_cast<float>(c * c);
     return c < 0.0 ? -v : v;
 }
 
 float FadeInLevel(float angle)
 {
-    double s = sin((double)angle);
-    return (float)(s * s);
+    double s = sin(static_cast<double>(angle));
+    return static_cast<float>(s * s);
 }
+
+} // namespace
 
 void ResetFade()
 {

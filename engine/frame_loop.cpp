@@ -7,8 +7,16 @@
 #include "shell/shell.h"
 #include "resource.h"
 
-DWORD g_dwCycleStart;
-static DWORD g_dwLastFrame; // tick when the last frame passed pacing
+namespace
+{
+
+DWORD g_dwLastFrame; // tick when the last frame passed pacing
+
+DWORD g_dwCycleStart; // tick when the shown module's interval began
+
+const DWORD FRAME_PERIOD_MS = 30; // least time between the starts of two frames
+
+} // namespace
 
 DWORD PaceDelay(DWORD now, DWORD lastFrame)
 {
@@ -23,7 +31,7 @@ bool CycleTimePassed(DWORD now, DWORD cycleStart, int cycleTime)
 {
     // The interval saturates rather than wraps, so a huge stored cycle time
     // means "never" instead of some short interval.
-    DWORD seconds = (DWORD)cycleTime;
+    DWORD seconds = static_cast<DWORD>(cycleTime);
     DWORD interval = seconds > 0xFFFFFFFFu / 1000u ? 0xFFFFFFFFu : seconds * 1000u;
     return now - cycleStart > interval;
 }
@@ -54,9 +62,12 @@ void ShiftModuleCycle(DWORD ms)
     g_dwCycleStart += ms;
 }
 
+namespace
+{
+
 // Steps the fade that hides a module switch; the switch itself happens in
 // the black frame between fade-out and fade-in.
-static void StepModuleCycle()
+void StepModuleCycle()
 {
     if (g_nFadeState == 0)
     {
@@ -77,10 +88,12 @@ static void StepModuleCycle()
     }
 }
 
+} // namespace
+
 bool DrawModuleFrame(int module)
 {
     // A module switched off is not drawn, even where the settings dialog shows it.
-    const bool shown = module >= 1 && module <= MODULE_COUNT && g_ModParams[module].active;
+    const bool shown = module >= 1 && module <= kModuleCount && g_ModParams[module].active;
     const SceneView view = {g_fDepth, g_fHorz, g_fVert, g_fXrot, g_fYrot, g_fZrot};
     return DrawSceneFrame(shown ? module : 0, view, g_fSpeed);
 }
@@ -110,7 +123,7 @@ void RenderFrame(HWND window)
     g_dwLastFrame = ReadTickCount();
 
     // Far too slow: cleared frames only, whatever the keys switch to.
-    if (!g_bFrameRateOk && g_fFrameRate < FRAME_RATE_FLOOR && g_nModule != 0)
+    if (!g_bFrameRateOk && g_fFrameRate < kFrameRateFloor && g_nModule != 0)
     {
         ShowModule(0);
     }

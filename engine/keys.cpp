@@ -7,43 +7,55 @@
 
 #include <stdio.h>
 
-static const float ROTATE_STEP = 1.5f; // degrees per key press
-static const float SPEED_STEP = 0.125f;
-
-// Zoom and pan grow with the depth in whole units per fifty, so a far scene
-// moves as visibly as a near one; below fifty the fine steps apply.
-static int DepthStepUnits(float depth)
+namespace
 {
-    return TruncToInt32(depth) / 50;
-}
 
-float ZoomStep(float depth)
-{
-    int q = DepthStepUnits(depth);
-    return q >= 1 ? (float)q : 0.3f;
-}
+const float kRotateStep = 1.5f; // degrees per key press
+const float kSpeedStep = 0.125f;
 
-float PanStep(float depth)
-{
-    int q = DepthStepUnits(depth);
-    return q >= 1 ? (float)q : 0.1f;
-}
+const size_t kParamDumpSize = 512; // characters of the F11 text, terminator included
 
 void FormatParamDump(char* buffer, size_t size, const ModuleParams& view)
 {
     snprintf(buffer, size,
              "g_fDepth %f\ng_fHorz  %f\ng_fVert  %f\ng_fXrot  %f\ng_fYrot  %f\ng_fZrot  %f\n"
              "g_fSpeed %f\n",
-             (double)view.depth, (double)view.horz, (double)view.vert, (double)view.xrot,
-             (double)view.yrot, (double)view.zrot, (double)view.speed);
+             static_cast<double>(view.depth), static_cast<double>(view.horz),
+             static_cast<double>(view.vert), static_cast<double>(view.xrot),
+             static_cast<double>(view.yrot), static_cast<double>(view.zrot),
+             static_cast<double>(view.speed));
 }
+
+// Zoom and pan grow with the depth in whole units per fifty, so a far scene
+// moves as visibly as a near one; below fifty the fine steps apply.
+int DepthStepUnits(float depth)
+{
+    return TruncToInt32(depth) / 50;
+}
+
+} // namespace
+
+float ZoomStep(float depth)
+{
+    int q = DepthStepUnits(depth);
+    return q >= 1 ? static_cast<float>(q) : 0.3f;
+}
+
+float PanStep(float depth)
+{
+    int q = DepthStepUnits(depth);
+    return q >= 1 ? static_cast<float>(q) : 0.1f;
+}
+
+namespace
+{
 
 // A message box centres itself on the monitor that holds most of its owner,
 // which over several monitors may be any of them; like every dialog of the
 // saver, this one opens on the primary, once it has laid itself out.
-static LRESULT CALLBACK CenterBoxAfterInit(int code, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK CenterBoxAfterInit(int code, WPARAM wParam, LPARAM lParam)
 {
-    const CWPRETSTRUCT* call = (const CWPRETSTRUCT*)lParam;
+    const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == WM_INITDIALOG)
     {
         CenterOnDesktop(call->hwnd);
@@ -51,11 +63,11 @@ static LRESULT CALLBACK CenterBoxAfterInit(int code, WPARAM wParam, LPARAM lPara
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
-static void ShowParamDump(HWND window)
+void ShowParamDump(HWND window)
 {
     ModuleParams view = {};
     StoreViewToRecord(&view);
-    char text[PARAM_DUMP_SIZE];
+    char text[kParamDumpSize];
     FormatParamDump(text, sizeof(text), view);
     HHOOK hook =
         SetWindowsHookExA(WH_CALLWNDPROCRET, CenterBoxAfterInit, NULL, GetCurrentThreadId());
@@ -68,7 +80,7 @@ static void ShowParamDump(HWND window)
 
 // Enter and Backspace: the shown view is kept in its record, the new module
 // gets its stored view and a whole cycle interval, and any fade ends white.
-static void SwitchModule(HWND window, bool forward)
+void SwitchModule(HWND window, bool forward)
 {
     ShowModule(forward ? NextActiveModule(g_nModule) : PrevActiveModule(g_nModule));
     StartModuleCycle();
@@ -84,10 +96,12 @@ static void SwitchModule(HWND window, bool forward)
     }
 }
 
-static void StepSpeed(float delta)
+void StepSpeed(float delta)
 {
     g_fSpeed = BoundSpeed(g_fSpeed + delta);
 }
+
+} // namespace
 
 int HandleViewKey(HWND window, UINT message, WPARAM key, LPARAM lParam)
 {
@@ -137,28 +151,28 @@ int HandleViewKey(HWND window, UINT message, WPARAM key, LPARAM lParam)
         g_fHorz += pan;
         break;
     case VK_F2:
-        g_fXrot -= ROTATE_STEP;
+        g_fXrot -= kRotateStep;
         break;
     case VK_F3:
-        g_fXrot += ROTATE_STEP;
+        g_fXrot += kRotateStep;
         break;
     case VK_F4:
-        g_fYrot -= ROTATE_STEP;
+        g_fYrot -= kRotateStep;
         break;
     case VK_F5:
-        g_fYrot += ROTATE_STEP;
+        g_fYrot += kRotateStep;
         break;
     case VK_F6:
-        g_fZrot += ROTATE_STEP;
+        g_fZrot += kRotateStep;
         break;
     case VK_F7:
-        g_fZrot -= ROTATE_STEP;
+        g_fZrot -= kRotateStep;
         break;
     case VK_F8:
-        StepSpeed(-SPEED_STEP);
+        StepSpeed(-kSpeedStep);
         break;
     case VK_F9:
-        StepSpeed(SPEED_STEP);
+        StepSpeed(kSpeedStep);
         break;
     case VK_HOME:
         LoadViewFromDefaults(g_nModule);

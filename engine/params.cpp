@@ -7,31 +7,40 @@
 #include <math.h>
 #include <stdio.h>
 
-ModuleParams g_ModParams[MODULE_COUNT + 1];
-ModuleParams g_DefModParams[MODULE_COUNT + 1];
+ModuleParams g_ModParams[kModuleCount + 1];
 float g_fDepth = 40.0f, g_fHorz, g_fVert;
 float g_fXrot = -90.0f, g_fYrot, g_fZrot;
 float g_fSpeed = 0.5f;
 int g_nModule = 1;
 int g_nCycleTime;
 
+namespace
+{
+
+ModuleParams g_DefModParams[kModuleCount + 1]; // built-in defaults, filled by LoadModuleParams
+
+const float kSpeedMin = 0.0625f;
+const float kSpeedMax = 10.0f;
+const int kDefaultCycleTime = 23; // seconds
+
 // The seven view fields of a record by position, so the registry names and
 // the copies walk them in one order.
-static float* ViewField(ModuleParams& params, int field)
+float* ViewField(ModuleParams& params, int field)
 {
     float* fields[7] = {&params.depth, &params.horz, &params.vert, &params.xrot,
                         &params.yrot,  &params.zrot, &params.speed};
     return fields[field];
 }
 
-static const char* const s_ViewFieldNames[7] = {"mod%d depth", "mod%d horz", "mod%d vert",
-                                                "mod%d xrot",  "mod%d yrot", "mod%d zrot",
-                                                "mod%d speed"};
-static const int SPEED_FIELD = 6;
+const char* const kViewFieldNames[7] = {"mod%d depth", "mod%d horz", "mod%d vert", "mod%d xrot",
+                                        "mod%d yrot",  "mod%d zrot", "mod%d speed"};
+const int kSpeedField = 6;
 
-void BuildDefaultModuleParams(ModuleParams table[MODULE_COUNT + 1])
+} // namespace
+
+void BuildDefaultModuleParams(ModuleParams table[kModuleCount + 1])
 {
-    for (int m = 0; m <= MODULE_COUNT; ++m)
+    for (int m = 0; m <= kModuleCount; ++m)
     {
         ModuleParams base = {};
         base.depth = 40.0f;
@@ -59,7 +68,7 @@ float FloatFromHundredths(int32_t stored)
     // and the truncating save would then write n-1: every start of the saver
     // would creep the stored view toward zero. The quotient is moved outward
     // by an ulp or two until the save gives back what was read.
-    float value = (float)((double)stored / 100.0);
+    float value = static_cast<float>(static_cast<double>(stored) / 100.0);
     float outward = stored < 0 ? -INFINITY : INFINITY;
     float candidate = value;
     for (int step = 0; step < 3; ++step)
@@ -73,46 +82,18 @@ float FloatFromHundredths(int32_t stored)
     return value;
 }
 
-float ParamFromStored(int32_t stored, float defaultValue)
-{
-    if (stored == MISSING_VALUE)
-    {
-        return defaultValue;
-    }
-    return FloatFromHundredths(stored);
-}
-
 float BoundSpeed(float speed)
 {
-    if (speed > SPEED_MAX)
+    if (speed > kSpeedMax)
     {
-        speed = SPEED_MAX;
+        speed = kSpeedMax;
     }
     // Written so that a NaN also ends at the lower bound: speed is never 0.
-    if (!(speed >= SPEED_MIN))
+    if (!(speed >= kSpeedMin))
     {
-        speed = SPEED_MIN;
+        speed = kSpeedMin;
     }
     return speed;
-}
-
-float SpeedFromStored(int32_t stored)
-{
-    return BoundSpeed(FloatFromHundredths(stored));
-}
-
-bool ActiveFromStored(int32_t stored, bool defaultValue)
-{
-    if (stored == MISSING_VALUE)
-    {
-        return defaultValue;
-    }
-    return stored > 0;
-}
-
-int CycleTimeFromStored(int32_t stored)
-{
-    return stored < 0 ? DEFAULT_CYCLE_TIME : stored;
 }
 
 int32_t TruncToInt32(float value)
@@ -131,7 +112,7 @@ int32_t TruncToInt32(float value)
     {
         return INT32_MIN;
     }
-    return (int32_t)value;
+    return static_cast<int32_t>(value);
 }
 
 int32_t StoredFromParam(float value)
@@ -139,7 +120,7 @@ int32_t StoredFromParam(float value)
     // The product is taken in double precision and then truncated: the float
     // nearest -1.15 gives -114.9999976, stored as -114 (a float product would
     // round to -115 first).
-    double hundredths = (double)value * 100.0;
+    double hundredths = static_cast<double>(value) * 100.0;
     if (hundredths != hundredths)
     {
         return 0;
@@ -154,46 +135,79 @@ int32_t StoredFromParam(float value)
     }
     // The load reads -9999 as "missing" (and a missing "mod1 depth" as a
     // first run): a view steered to -99.99 is stored a hundredth nearer zero.
-    int32_t stored = (int32_t)hundredths;
-    return stored == MISSING_VALUE ? MISSING_VALUE + 1 : stored;
+    int32_t stored = static_cast<int32_t>(hundredths);
+    return stored == kMissingValue ? kMissingValue + 1 : stored;
 }
 
-static void FormatValueName(char* name, size_t size, const char* format, int module)
+namespace
+{
+
+float ParamFromStored(int32_t stored, float defaultValue)
+{
+    if (stored == kMissingValue)
+    {
+        return defaultValue;
+    }
+    return FloatFromHundredths(stored);
+}
+
+float SpeedFromStored(int32_t stored)
+{
+    return BoundSpeed(FloatFromHundredths(stored));
+}
+
+bool ActiveFromStored(int32_t stored, bool defaultValue)
+{
+    if (stored == kMissingValue)
+    {
+        return defaultValue;
+    }
+    return stored > 0;
+}
+
+int CycleTimeFromStored(int32_t stored)
+{
+    return stored < 0 ? kDefaultCycleTime : stored;
+}
+
+void FormatValueName(char* name, size_t size, const char* format, int module)
 {
     snprintf(name, size, format, module);
 }
 
+} // namespace
+
 void LoadModuleParams()
 {
     BuildDefaultModuleParams(g_ModParams);
-    for (int m = 0; m <= MODULE_COUNT; ++m)
+    for (int m = 0; m <= kModuleCount; ++m)
     {
         g_DefModParams[m] = g_ModParams[m];
     }
 
     // A missing "mod1 depth" marks a first run: every module keeps its
     // built-in view, and the save below writes them all out.
-    if (RegReadValue("mod1 depth", MISSING_VALUE) != MISSING_VALUE)
+    if (RegReadValue("mod1 depth", kMissingValue) != kMissingValue)
     {
-        for (int m = 1; m <= MODULE_COUNT; ++m)
+        for (int m = 1; m <= kModuleCount; ++m)
         {
             ModuleParams& params = g_ModParams[m];
             char name[32];
-            for (int f = 0; f < SPEED_FIELD; ++f)
+            for (int f = 0; f < kSpeedField; ++f)
             {
-                FormatValueName(name, sizeof(name), s_ViewFieldNames[f], m);
+                FormatValueName(name, sizeof(name), kViewFieldNames[f], m);
                 float* field = ViewField(params, f);
-                *field = ParamFromStored(RegReadValue(name, MISSING_VALUE), *field);
+                *field = ParamFromStored(RegReadValue(name, kMissingValue), *field);
             }
-            FormatValueName(name, sizeof(name), s_ViewFieldNames[SPEED_FIELD], m);
+            FormatValueName(name, sizeof(name), kViewFieldNames[kSpeedField], m);
             params.speed = SpeedFromStored(RegReadValue(name, StoredFromParam(params.speed)));
 
             FormatValueName(name, sizeof(name), "mod%d active", m);
-            params.active = ActiveFromStored(RegReadValue(name, MISSING_VALUE), params.active);
+            params.active = ActiveFromStored(RegReadValue(name, kMissingValue), params.active);
         }
     }
 
-    g_nCycleTime = CycleTimeFromStored(RegReadValue("cycle time", DEFAULT_CYCLE_TIME));
+    g_nCycleTime = CycleTimeFromStored(RegReadValue("cycle time", kDefaultCycleTime));
 
     // Every value exists after the first load, in its normalised form.
     SaveModuleParams();
@@ -204,13 +218,13 @@ void LoadModuleParams()
 
 void SaveModuleParams()
 {
-    for (int m = 1; m <= MODULE_COUNT; ++m)
+    for (int m = 1; m <= kModuleCount; ++m)
     {
         ModuleParams& params = g_ModParams[m];
         char name[32];
-        for (int f = 0; f <= SPEED_FIELD; ++f)
+        for (int f = 0; f <= kSpeedField; ++f)
         {
-            FormatValueName(name, sizeof(name), s_ViewFieldNames[f], m);
+            FormatValueName(name, sizeof(name), kViewFieldNames[f], m);
             RegWriteValue(name, StoredFromParam(*ViewField(params, f)));
         }
         FormatValueName(name, sizeof(name), "mod%d active", m);
@@ -219,13 +233,16 @@ void SaveModuleParams()
     RegWriteValue("cycle time", g_nCycleTime);
 }
 
-static bool IsModuleNumber(int module)
+namespace
 {
-    return module >= 1 && module <= MODULE_COUNT;
+
+bool IsModuleNumber(int module)
+{
+    return module >= 1 && module <= kModuleCount;
 }
 
 // The seven view fields of a record become the live view.
-static void LoadViewFromRecord(const ModuleParams& params)
+void LoadViewFromRecord(const ModuleParams& params)
 {
     g_fDepth = params.depth;
     g_fHorz = params.horz;
@@ -235,6 +252,8 @@ static void LoadViewFromRecord(const ModuleParams& params)
     g_fZrot = params.zrot;
     g_fSpeed = params.speed;
 }
+
+} // namespace
 
 void LoadViewFromModule(int module)
 {
@@ -274,7 +293,7 @@ void LoadViewFromDefaults(int module)
 int CountActiveModules()
 {
     int count = 0;
-    for (int m = 1; m <= MODULE_COUNT; ++m)
+    for (int m = 1; m <= kModuleCount; ++m)
     {
         if (g_ModParams[m].active)
         {
@@ -284,21 +303,24 @@ int CountActiveModules()
     return count;
 }
 
+namespace
+{
+
 // Four candidates in the direction of the step: the module after the shown
 // one, the next, the shown one itself, and once more the first.
-static int FindActiveModule(int module, int step)
+int FindActiveModule(int module, int step)
 {
     int m = module;
-    for (int tries = 0; tries <= MODULE_COUNT; ++tries)
+    for (int tries = 0; tries <= kModuleCount; ++tries)
     {
         m += step;
-        if (m > MODULE_COUNT)
+        if (m > kModuleCount)
         {
             m = 1;
         }
         if (m < 1)
         {
-            m = MODULE_COUNT;
+            m = kModuleCount;
         }
         if (g_ModParams[m].active)
         {
@@ -307,6 +329,8 @@ static int FindActiveModule(int module, int step)
     }
     return 0;
 }
+
+} // namespace
 
 int NextActiveModule(int module)
 {

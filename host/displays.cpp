@@ -31,7 +31,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
     MonitorLayout* layout = reinterpret_cast<MonitorLayout*>(data);
     MONITORINFO info = {};
     info.cbSize = sizeof(info);
-    if (!GetMonitorInfoA(monitor, &info) || layout->count >= MAX_MONITORS)
+    if (!GetMonitorInfoA(monitor, &info) || layout->count >= kMaxMonitors)
     {
         return TRUE;
     }
@@ -61,6 +61,12 @@ bool IsUsable(const RECT& r)
     return r.right > r.left && r.bottom > r.top;
 }
 
+bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b)
+{
+    return EqualRect(&a.screen, &b.screen) && a.count == b.count &&
+           memcmp(a.monitors, b.monitors, sizeof(RECT) * a.count) == 0;
+}
+
 } // namespace
 
 ReadMonitorsProc g_pfnReadMonitors = ReadSystemMonitors;
@@ -70,7 +76,7 @@ int LayOutViewports(const MonitorLayout& layout, bool primaryOnly, SceneViewport
     const RECT& screen = layout.screen;
     const int count = primaryOnly && layout.count > 1 ? 1 : layout.count;
     int made = 0;
-    for (int i = 0; i < count && i < MAX_MONITORS; ++i)
+    for (int i = 0; i < count && i < kMaxMonitors; ++i)
     {
         RECT m = {};
         // A monitor reaching past the virtual screen is drawn only where the window is.
@@ -98,12 +104,6 @@ int LayOutViewports(const MonitorLayout& layout, bool primaryOnly, SceneViewport
         viewports[made++] = {0, 0, screen.right - screen.left, screen.bottom - screen.top};
     }
     return made;
-}
-
-bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b)
-{
-    return EqualRect(&a.screen, &b.screen) && a.count == b.count &&
-           memcmp(a.monitors, b.monitors, sizeof(RECT) * a.count) == 0;
 }
 
 void FitSaverWindow(HWND hwnd)

@@ -7,11 +7,14 @@
 #include "resource.h"
 
 bool g_bFrameRateOk = true;
-float g_fFrameRate = PROBE_UNMEASURED_RATE;
+float g_fFrameRate = kProbeUnmeasuredRate;
 
 namespace
 {
 
+const DWORD kProbeQuickMs = 50;    // a first frame this quick settles it: fast enough
+const DWORD kProbeSlowMs = 200;    // a first frame slower than this settles it: too slow
+const float kProbeMinRate = 12.0f; // five timed frames below this rate fail the probe
 // Four frames more than the first: five in all over the second measurement.
 const int kProbeExtraFrames = 4;
 
@@ -19,7 +22,7 @@ void InitFrameRateNotice(HWND dialog)
 {
     CenterOnDesktop(dialog);
     SetFocus(GetDlgItem(dialog, IDOK));
-    char text[FRAME_RATE_TEXT_SIZE];
+    char text[kFrameRateTextSize];
     FormatFrameRateText(text, sizeof(text), g_fFrameRate);
     SetDlgItemTextA(dialog, IDC_FRAME_RATE_TEXT, text);
 }
@@ -44,15 +47,15 @@ INT_PTR OnNoticeCommand(HWND dialog, WORD id)
 
 bool ProbeNeedsMoreFrames(DWORD firstMs)
 {
-    return firstMs > PROBE_QUICK_MS && firstMs <= PROBE_SLOW_MS;
+    return firstMs > kProbeQuickMs && firstMs <= kProbeSlowMs;
 }
 
 FrameRateVerdict JudgeFrameRate(DWORD firstMs, DWORD restMs)
 {
     FrameRateVerdict verdict = {};
     verdict.ok = true;
-    verdict.rate = PROBE_UNMEASURED_RATE;
-    if (firstMs > PROBE_SLOW_MS)
+    verdict.rate = kProbeUnmeasuredRate;
+    if (firstMs > kProbeSlowMs)
     {
         verdict.ok = false;
         verdict.rate = static_cast<float>(1000.0 / firstMs);
@@ -63,21 +66,24 @@ FrameRateVerdict JudgeFrameRate(DWORD firstMs, DWORD restMs)
         // 32-bit tick arithmetic.
         DWORD total = firstMs + restMs + 1;
         verdict.rate = static_cast<float>(5000.0 / total);
-        verdict.ok = !(verdict.rate < PROBE_MIN_RATE);
+        verdict.ok = !(verdict.rate < kProbeMinRate);
     }
     return verdict;
 }
 
 bool FrameRateNoticeDue(bool frameRateOk, bool fullScreen, float frameRate)
 {
-    return !frameRateOk && fullScreen && frameRate < FRAME_RATE_FLOOR;
+    return !frameRateOk && fullScreen && frameRate < kFrameRateFloor;
 }
+
+namespace
+{
 
 // Times frames of module 1 as the saver draws them now, in every viewport.
 // They are drawn but never presented. A driver queues the drawing and
 // answers at once, so each measurement waits for the GL to finish the
 // frames before it reads the clock.
-static FrameRateVerdict TimeProbeFrames()
+FrameRateVerdict TimeProbeFrames()
 {
     DWORD start = ReadTickCount();
     DrawModuleFrame(1);
@@ -97,6 +103,8 @@ static FrameRateVerdict TimeProbeFrames()
     }
     return JudgeFrameRate(firstMs, restMs);
 }
+
+} // namespace
 
 void ProbeFrameRate()
 {

@@ -46,12 +46,12 @@ void TakeKeyOutsideTick(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---- The displays: monitors, their changes, their power (displays.cpp) ------
 
-const int MAX_MONITORS = MAX_VIEWPORTS;
+const int kMaxMonitors = kMaxViewports;
 
 struct MonitorLayout
 {
     RECT screen;                 // the virtual screen, in the coordinates of the primary
-    RECT monitors[MAX_MONITORS]; // each monitor's rectangle, the primary first
+    RECT monitors[kMaxMonitors]; // each monitor's rectangle, the primary first
     int count;
 };
 
@@ -67,7 +67,6 @@ bool RefitOnLayoutChange(HWND hwnd);
 // Each monitor's viewport in a window over the virtual screen (or the
 // primary's alone); copies drawn once; the whole window when none is known.
 int LayOutViewports(const MonitorLayout& layout, bool primaryOnly, SceneViewport* viewports);
-bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b);
 
 void WatchDisplayPower(HWND hwnd); // the displays' power state comes as WM_POWERBROADCAST
 void ForgetDisplayPower();
@@ -95,11 +94,8 @@ typedef bool (*AdministratorTestProc)();
 extern AdministratorTestProc g_pfnIsAdministrator;
 
 // The probe's arithmetic, apart from the clock and the drawing it times.
-const DWORD PROBE_QUICK_MS = 50;           // a first frame this quick settles it: fast enough
-const DWORD PROBE_SLOW_MS = 200;           // a first frame slower than this settles it: too slow
-const float PROBE_MIN_RATE = 12.0f;        // five timed frames below this rate fail the probe
-const float PROBE_UNMEASURED_RATE = 33.0f; // the rate kept when the first frame settled it
-const float FRAME_RATE_FLOOR = 3.0f; // below it a failed probe shows blank frames or the notice
+const float kProbeUnmeasuredRate = 33.0f; // the rate kept when the first frame settled it
+const float kFrameRateFloor = 3.0f; // below it a failed probe shows blank frames or the notice
 
 struct FrameRateVerdict
 {

@@ -47,14 +47,14 @@ bool BuildRemovalCommand(char* command, size_t size, const char* installDir)
     // Quoted: with a blank in the folder, an unquoted command would first
     // start whatever program sits at the path up to that blank.
     size_t folder = strnlen(installDir, size);
-    size_t suffix = sizeof(UNINSTALLER_SUFFIX) - 1;
+    size_t suffix = sizeof(kUninstallerSuffix) - 1;
     if (folder >= size || suffix + 3 > size - folder)
     {
         return false;
     }
     command[0] = '"';
     memcpy(command + 1, installDir, folder);
-    memcpy(command + 1 + folder, UNINSTALLER_SUFFIX, suffix);
+    memcpy(command + 1 + folder, kUninstallerSuffix, suffix);
     memcpy(command + 1 + folder + suffix, "\"", 2);
     return true;
 }
@@ -62,7 +62,7 @@ bool BuildRemovalCommand(char* command, size_t size, const char* installDir)
 bool FormatRunOnceName(char* name, size_t size, int counter)
 {
     ClearText(name, size);
-    if (name == NULL || counter < 0 || counter > RUN_ONCE_NAME_LIMIT)
+    if (name == NULL || counter < 0 || counter > kRunOnceNameLimit)
     {
         return false;
     }

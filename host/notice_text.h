@@ -7,13 +7,13 @@
 
 // Buffer for "install_dir", for a run-once value and for the command built
 // from the folder, terminator included.
-const size_t REMOVAL_TEXT_SIZE = 356;
+const size_t kRemovalTextSize = 356;
 // The uninstaller, run from the installation folder at the next start.
-const char UNINSTALLER_SUFFIX[] = "\\uninstal.exe";
+const char kUninstallerSuffix[] = "\\uninstal.exe";
 // Run-once value names are "kill_saver", then "kill_saver1" up to this.
-const int RUN_ONCE_NAME_LIMIT = 9999;
-const size_t RUN_ONCE_NAME_SIZE = 16; // "kill_saver9999" and its terminator fit
-const size_t FRAME_RATE_TEXT_SIZE = 96;
+const int kRunOnceNameLimit = 9999;
+const size_t kRunOnceNameSize = 16; // "kill_saver9999" and its terminator fit
+const size_t kFrameRateTextSize = 96;
 
 // "The current frame rate is: 2.50 frames per second." False (and the text
 // cut short, terminated) when it does not fit.
@@ -26,6 +26,6 @@ bool FormatFrameRateText(char* text, size_t size, float rate);
 bool BuildRemovalCommand(char* command, size_t size, const char* installDir);
 
 // The run-once value name for a counter: 0 gives "kill_saver", n gives
-// "kill_saver<n>". False, with an empty name, outside 0 to RUN_ONCE_NAME_LIMIT
+// "kill_saver<n>". False, with an empty name, outside 0 to kRunOnceNameLimit
 // or when the buffer is too small.
 bool FormatRunOnceName(char* name, size_t size, int counter);

@@ -36,7 +36,7 @@ bool RunOnceValueHasData(HKEY hive, const char* name)
 // over-long one too, so an entry someone else made is never overwritten.
 bool RunOnceNameFree(HKEY hive, const char* name)
 {
-    char text[REMOVAL_TEXT_SIZE];
+    char text[kRemovalTextSize];
     if (hive == HKEY_LOCAL_MACHINE)
     {
         RegReadMachineString(name, text, sizeof(text), "");
@@ -75,8 +75,8 @@ bool IsAdministrator()
 // search is bounded: a list full of our own entries ends it without a name.
 bool WriteRunOnceEntryIn(HKEY hive, const char* command)
 {
-    char name[RUN_ONCE_NAME_SIZE];
-    for (int counter = 0; counter <= RUN_ONCE_NAME_LIMIT; ++counter)
+    char name[kRunOnceNameSize];
+    for (int counter = 0; counter <= kRunOnceNameLimit; ++counter)
     {
         if (FormatRunOnceName(name, sizeof(name), counter) && RunOnceNameFree(hive, name))
         {
@@ -113,9 +113,9 @@ void ScheduleRemoval(HWND hwnd)
 
     // The product key is the selected one here: the host selected it at
     // creation, the settings dialog at its start.
-    char installDir[REMOVAL_TEXT_SIZE];
+    char installDir[kRemovalTextSize];
     RegReadMachineString("install_dir", installDir, sizeof(installDir), "");
-    char command[REMOVAL_TEXT_SIZE];
+    char command[kRemovalTextSize];
     bool scheduled = BuildRemovalCommand(command, sizeof(command), installDir) &&
                      WriteRunOnceEntry(hwnd, command);
 

@@ -11,11 +11,12 @@
 bool g_bSaverMode;
 bool g_bFullScreen;
 bool g_bStopRequested;
-static bool g_bClosing; // tear-down has run
 bool g_bInTick;
 
 namespace
 {
+
+bool g_bClosing; // tear-down has run
 
 // Keys steer the view unless the settings dialog's interval box is in use.
 // The full-screen saver takes the system keys too (Alt, F10, Alt+letter):

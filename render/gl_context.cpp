@@ -6,26 +6,66 @@
 #include "resource.h"
 #include "shell/shell.h"
 
-static HWND g_hGLWnd; // window the context draws into; its DC is released to it
 HDC g_hDC;
-HGLRC g_hRC;
 GLUquadric* g_pQuadric;
-SceneViewport g_Viewports[MAX_VIEWPORTS];
+SceneViewport g_Viewports[kMaxViewports];
 int g_nViewports;
 
-static const char VIDEO_CARD_MESSAGE[] = "Your video card doesn't appear to support\n"
-                                         "hardware acceleration for OpenGL. Make sure\n"
-                                         "you have installed the most current drivers\n"
-                                         "for your card.  If this doesn't help, you might\n"
-                                         "consider upgrading your video card.";
+namespace
+{
+
+HWND g_hGLWnd; // window the context draws into; its DC is released to it
+HGLRC g_hRC;   // rendering context, or null
+
+const char kVideoCardMessage[] = "Your video card doesn't appear to support\n"
+                                 "hardware acceleration for OpenGL. Make sure\n"
+                                 "you have installed the most current drivers\n"
+                                 "for your card.  If this doesn't help, you might\n"
+                                 "consider upgrading your video card.";
 
 // Releases what exists, then tells the user; the caller returns false.
-static bool FailGLContext(const char* text, const char* caption)
+bool FailGLContext(const char* text, const char* caption)
 {
     KillGLContext();
     MessageBoxA(NULL, text, caption, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
+
+bool InitGL()
+{
+    if (!LoadTexFromResource(IDR_TGA_CYLINDER, TEX_CYLINDER) ||
+        !LoadTexFromResource(IDR_TGA_RING, TEX_RING))
+    {
+        return false;
+    }
+    // The cylinder's is the texture bound whenever no scene has bound another.
+    glBindTexture(GL_TEXTURE_2D, g_Textures[TEX_CYLINDER].glName);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    // Texels of alpha 0 are discarded: this cuts the rings' shapes out of
+    // their textures.
+    glAlphaFunc(GL_GREATER, 0.0f);
+    glEnable(GL_ALPHA_TEST);
+    glEnable(GL_TEXTURE_2D);
+
+    // A quadric holds no GL objects, so one serves every context of the run.
+    if (g_pQuadric == nullptr)
+    {
+        g_pQuadric = gluNewQuadric();
+        if (g_pQuadric == nullptr)
+        {
+            return false;
+        }
+    }
+    gluQuadricNormals(g_pQuadric, GLU_SMOOTH);
+    gluQuadricTexture(g_pQuadric, GL_TRUE);
+    return true;
+}
+
+} // namespace
 
 bool CreateGLContext(HWND hwnd, int colorBits)
 {
@@ -45,14 +85,14 @@ bool CreateGLContext(HWND hwnd, int colorBits)
     pfd.nVersion = 1;
     pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = (BYTE)colorBits;
+    pfd.cColorBits = static_cast<BYTE>(colorBits);
     pfd.cDepthBits = 32;
     pfd.iLayerType = PFD_MAIN_PLANE;
 
     const int format = FindPixelFormat(g_hDC, colorBits);
     if (format == 0)
     {
-        return FailGLContext(VIDEO_CARD_MESSAGE, "Screen Saver Error");
+        return FailGLContext(kVideoCardMessage, "Screen Saver Error");
     }
     if (!SetPixelFormat(g_hDC, format, &pfd))
     {
@@ -121,41 +161,8 @@ void ApplyViewport(const SceneViewport& viewport)
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // The near plane is the single-precision 0.1, widened.
-    gluPerspective(50.0, (double)viewport.width / (double)height, (double)0.1f, 1000.0);
+    gluPerspective(50.0, static_cast<double>(viewport.width) / static_cast<double>(height),
+                   static_cast<double>(0.1f), 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-}
-
-bool InitGL()
-{
-    if (!LoadTexFromResource(IDR_TGA_CYLINDER, TEX_CYLINDER) ||
-        !LoadTexFromResource(IDR_TGA_RING, TEX_RING))
-    {
-        return false;
-    }
-    // The cylinder's is the texture bound whenever no scene has bound another.
-    glBindTexture(GL_TEXTURE_2D, g_Textures[TEX_CYLINDER].glName);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    // Texels of alpha 0 are discarded: this cuts the rings' shapes out of
-    // their textures.
-    glAlphaFunc(GL_GREATER, 0.0f);
-    glEnable(GL_ALPHA_TEST);
-    glEnable(GL_TEXTURE_2D);
-
-    // A quadric holds no GL objects, so one serves every context of the run.
-    if (g_pQuadric == nullptr)
-    {
-        g_pQuadric = gluNewQuadric();
-        if (g_pQuadric == nullptr)
-        {
-            return false;
-        }
-    }
-    gluQuadricNormals(g_pQuadric, GLU_SMOOTH);
-    gluQuadricTexture(g_pQuadric, GL_TRUE);
-    return true;
 }

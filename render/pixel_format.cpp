@@ -14,13 +14,13 @@ namespace
 
 // Formats of equal top score remembered for the choice among them; Wine with
 // Mesa offers 24 of 480, a driver with more is asked about its first ones.
-const int MAX_PIXEL_FORMAT_TIES = 64;
+const int kMaxPixelFormatTies = 64;
 
 // WGL_ARB_pixel_format, for the one attribute the descriptor does not show.
 typedef BOOL(WINAPI* GetPixelFormatAttribivProc)(HDC, int, int, UINT, const int*, int*);
 const int WGL_SAMPLES_ARB = 0x2042;
 
-const char FORMAT_QUERY_CLASS[] = "Solmir Format Query";
+const char kFormatQueryClass[] = "Solmir Format Query";
 
 // Buffers a frame pays for beyond colour and depth.
 unsigned ExtraBufferBits(const PIXELFORMATDESCRIPTOR& pfd)
@@ -56,11 +56,11 @@ void QueryFormatSamples(HDC hdc, PixelFormatChoice* formats, int count)
     wc.style = CS_OWNDC;
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = instance;
-    wc.lpszClassName = FORMAT_QUERY_CLASS;
+    wc.lpszClassName = kFormatQueryClass;
     RegisterClassA(&wc); // fails harmlessly when already registered
 
-    HWND window = CreateWindowExA(0, FORMAT_QUERY_CLASS, "", WS_POPUP, 0, 0, 1, 1, NULL, NULL,
-                                  instance, NULL);
+    HWND window =
+        CreateWindowExA(0, kFormatQueryClass, "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, instance, NULL);
     HDC dc = window != NULL ? GetDC(window) : NULL;
     HGLRC rc = NULL;
     if (dc != NULL)
@@ -149,7 +149,7 @@ int FindPixelFormat(HDC hdc, int colorBits)
     const int count = DescribePixelFormat(hdc, 1, sizeof pfd, &pfd);
 
     // The formats of the best score so far; a better one starts the list anew.
-    PixelFormatChoice ties[MAX_PIXEL_FORMAT_TIES];
+    PixelFormatChoice ties[kMaxPixelFormatTies];
     int tieCount = 0;
     for (int i = 1; i <= count; ++i)
     {
@@ -164,7 +164,7 @@ int FindPixelFormat(HDC hdc, int colorBits)
         {
             tieCount = 0;
         }
-        if (tieCount < MAX_PIXEL_FORMAT_TIES)
+        if (tieCount < kMaxPixelFormatTies)
         {
             ties[tieCount++] = PixelFormatChoice{i, score, ExtraBufferBits(pfd), -1};
         }

@@ -14,12 +14,10 @@
 // ---- GL context (gl_context.cpp, pixel_format.cpp) --------------------------
 
 extern HDC g_hDC;              // device context of g_hGLWnd, or null
-extern HGLRC g_hRC;            // rendering context, or null
 extern GLUquadric* g_pQuadric; // smooth-normal, textured quadric for the cylinder; never deleted
 
 bool CreateGLContext(HWND hwnd, int colorBits);
 void KillGLContext();
-bool InitGL();
 int FindPixelFormat(HDC hdc, int colorBits);
 unsigned ScorePixelFormat(const PIXELFORMATDESCRIPTOR& pfd, int colorBits);
 
@@ -49,8 +47,8 @@ struct SceneViewport
     int height;
 };
 
-const int MAX_VIEWPORTS = 16;
-extern SceneViewport g_Viewports[MAX_VIEWPORTS]; // where the scene is drawn, primary monitor first
+const int kMaxViewports = 16;
+extern SceneViewport g_Viewports[kMaxViewports]; // where the scene is drawn, primary monitor first
 extern int g_nViewports;                         // how many of g_Viewports are in use
 
 // The scene fills the whole window of this size.
@@ -81,15 +79,13 @@ enum TextureSlotId
 extern TextureSlot g_Textures[TEXTURE_SLOTS]; // filled by InitGL
 
 bool LoadTexFromResource(int id, int slot);
-bool DecodeTga(TextureSlot* slot, const uint8_t* data, uint32_t size);
-void ReleaseTexPixels(TextureSlot* slot);
 
 // ---- Module scenes (scenes.cpp, ring.cpp) -----------------------------------
 
 extern float g_fRingAngle;               // module 1 spin accumulator (the ring turns a third of it)
 extern float g_fCylinderAngle;           // module 2 spin accumulator
-const int ORBIT_RINGS = 4;               // module 3's rings
-extern float g_fOrbitPhase[ORBIT_RINGS]; // module 3: each ring's place on its circle, radians
+const int kOrbitRings = 4;               // module 3's rings
+extern float g_fOrbitPhase[kOrbitRings]; // module 3: each ring's place on its circle, radians
 extern float g_fRingListScale;           // scale the ring display list was compiled for; 0 = none
 extern GLuint g_uRingList;               // the ring display list; 0 = none
 
@@ -119,9 +115,4 @@ struct SceneView
 // viewport over a cleared window; its animation then steps once at `speed`.
 // False when the GL reports an error.
 bool DrawSceneFrame(int module, const SceneView& view, float speed);
-// Each module's scene in the current viewport, with the window already cleared.
-void DrawModule1(const SceneView& view);
-void DrawModule2(const SceneView& view);
-void DrawModule3(const SceneView& view);
-bool DrawEmptyScene();
 void DrawRing(float scale);

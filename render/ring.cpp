@@ -7,8 +7,13 @@
 float g_fRingListScale;
 GLuint g_uRingList;
 
-static const int RING_SEGMENTS = 32;
-static const float RING_TWO_PI = 6.283185f;
+namespace
+{
+
+const int kRingSegments = 32;
+const float kRingTwoPi = 6.283185f;
+
+} // namespace
 
 void DrawRing(float scale)
 {
@@ -17,22 +22,22 @@ void DrawRing(float scale)
         g_fRingListScale = scale;
         const float radius = 8.0f * scale;
         const float halfHeight = 10.0f * scale / 2.0f;
-        const float segments = (float)RING_SEGMENTS;
-        float x[RING_SEGMENTS + 1];
-        float z[RING_SEGMENTS + 1];
-        float s[RING_SEGMENTS + 1];
-        for (int j = 0; j < RING_SEGMENTS; ++j)
+        const float segments = static_cast<float>(kRingSegments);
+        float x[kRingSegments + 1];
+        float z[kRingSegments + 1];
+        float s[kRingSegments + 1];
+        for (int j = 0; j < kRingSegments; ++j)
         {
-            const float a = (float)j * RING_TWO_PI / segments;
+            const float a = static_cast<float>(j) * kRingTwoPi / segments;
             x[j] = radius * cosf(a);
             z[j] = -radius * sinf(a);
-            s[j] = 3.0f * (float)j / segments;
+            s[j] = 3.0f * static_cast<float>(j) / segments;
         }
         // The closing column reuses point 0 but carries s = 3, so the texture
         // runs three times round under the default GL_REPEAT wrap.
-        x[RING_SEGMENTS] = x[0];
-        z[RING_SEGMENTS] = z[0];
-        s[RING_SEGMENTS] = 3.0f;
+        x[kRingSegments] = x[0];
+        z[kRingSegments] = z[0];
+        s[kRingSegments] = 3.0f;
 
         if (g_uRingList != 0)
         {
@@ -42,7 +47,7 @@ void DrawRing(float scale)
         glNewList(g_uRingList, GL_COMPILE);
         glBindTexture(GL_TEXTURE_2D, g_Textures[TEX_RING].glName);
         glBegin(GL_QUADS);
-        for (int j = 0; j < RING_SEGMENTS; ++j)
+        for (int j = 0; j < kRingSegments; ++j)
         {
             glTexCoord2f(s[j], 0.0f);
             glVertex3f(x[j], -halfHeight, z[j]);

@@ -8,15 +8,21 @@
 
 float g_fRingAngle;
 float g_fCylinderAngle;
-float g_fOrbitPhase[ORBIT_RINGS];
-static float g_fOrbitSpin[ORBIT_RINGS]; // module 3: each ring's spin about its own axis, degrees
-static bool g_bOrbitInit = true;        // module 3 has not yet set its phases
+float g_fOrbitPhase[kOrbitRings];
+
+namespace
+{
+
+float g_fOrbitSpin[kOrbitRings]; // module 3: each ring's spin about its own axis, degrees
+bool g_bOrbitInit = true;        // module 3 has not yet set its phases
+
+} // namespace
 
 void ResetSceneState()
 {
     g_fRingAngle = 0.0f;
     g_fCylinderAngle = 0.0f;
-    for (int i = 0; i < ORBIT_RINGS; ++i)
+    for (int i = 0; i < kOrbitRings; ++i)
     {
         g_fOrbitPhase[i] = 0.0f;
         g_fOrbitSpin[i] = 0.0f;
@@ -24,16 +30,19 @@ void ResetSceneState()
     g_bOrbitInit = true;
 }
 
-static const double ORBIT_TWO_PI = 6.283185;
+namespace
+{
+
+const double kOrbitTwoPi = 6.283185;
 // A spin accumulator of which the scene shows a third goes round once in
 // three turns; the orbit spin once in one.
-static const float SPIN_PERIOD = 1080.0f;
-static const float ORBIT_SPIN_PERIOD = 360.0f;
+const float kSpinPeriod = 1080.0f;
+const float kOrbitSpinPeriod = 360.0f;
 
 // Keeps an accumulator within one period of what it drives. Grown without
 // bound, a float stops resolving the step after a day or so of saving and the
 // animation stalls; brought back by a whole period, nothing on screen moves.
-static float WrapToPeriod(float value, float period)
+float WrapToPeriod(float value, float period)
 {
     if (value >= period || value < 0.0f)
     {
@@ -46,29 +55,34 @@ static float WrapToPeriod(float value, float period)
     return value;
 }
 
+} // namespace
+
 float StepSpinAngle(float angle, float speed)
 {
-    return WrapToPeriod((float)(1.0 * speed + angle), SPIN_PERIOD);
+    return WrapToPeriod(static_cast<float>(1.0 * speed + angle), kSpinPeriod);
 }
 
 float StepOrbitSpin(float spin, float speed, float growth)
 {
-    return WrapToPeriod((float)(1.0 * speed * growth + spin), ORBIT_SPIN_PERIOD);
+    return WrapToPeriod(static_cast<float>(1.0 * speed * growth + spin), kOrbitSpinPeriod);
 }
 
 float StepOrbitPhase(float phase, float speed)
 {
     double next = 0.05 * speed * 0.35 + phase;
-    if (next > ORBIT_TWO_PI)
+    if (next > kOrbitTwoPi)
     {
-        next -= ORBIT_TWO_PI;
+        next -= kOrbitTwoPi;
     }
-    return (float)next;
+    return static_cast<float>(next);
 }
+
+namespace
+{
 
 // Every scene is drawn from its view: the translation first, then the
 // rotations about x, y and z, in degrees.
-static void ApplySceneView(const SceneView& view)
+void ApplySceneView(const SceneView& view)
 {
     glLoadIdentity();
     glTranslatef(view.horz, view.vert, -view.depth);
@@ -83,11 +97,12 @@ bool DrawEmptyScene()
     return glGetError() == GL_NO_ERROR;
 }
 
+// Each module's scene in the current viewport, with the window already cleared.
 void DrawModule1(const SceneView& view)
 {
     ApplySceneView(view);
     glPushMatrix();
-    glRotatef((float)(g_fRingAngle / 3.0), 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(g_fRingAngle / 3.0), 0.0f, 1.0f, 0.0f);
     DrawRing(1.0f);
     glPopMatrix();
 }
@@ -96,7 +111,7 @@ void DrawModule2(const SceneView& view)
 {
     ApplySceneView(view);
     glPushMatrix();
-    glRotatef((float)(g_fCylinderAngle / 3.0), 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(g_fCylinderAngle / 3.0), 0.0f, 1.0f, 0.0f);
     // Upright, radius 10 and height 4.8, centred on the origin (the quadric
     // runs from z = 0 to its height); slot 0 is bound on entry.
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
@@ -108,28 +123,28 @@ void DrawModule2(const SceneView& view)
 
 // A ring's size stands in for its nearness: k runs from 1 to 5 round the
 // circle, and a smaller ring spins faster (16 / k^2).
-static float OrbitScale(float phase)
+float OrbitScale(float phase)
 {
-    return (float)(2.0 * sin(phase) + 3.0);
+    return static_cast<float>(2.0 * sin(phase) + 3.0);
 }
 
-static float OrbitGrowth(float phase)
+float OrbitGrowth(float phase)
 {
     const float k = OrbitScale(phase);
-    return (float)(16.0 / ((double)k * k));
+    return static_cast<float>(16.0 / (static_cast<double>(k) * k));
 }
 
 void DrawModule3(const SceneView& view)
 {
     ApplySceneView(view);
-    for (int i = 0; i < ORBIT_RINGS; ++i)
+    for (int i = 0; i < kOrbitRings; ++i)
     {
         glPushMatrix();
-        const float y = (float)(cos(g_fOrbitPhase[i]) * 40.0);
+        const float y = static_cast<float>(cos(g_fOrbitPhase[i]) * 40.0);
         const float k = OrbitScale(g_fOrbitPhase[i]);
         glTranslatef(0.0f, y, 0.0f);
         glScalef(k, k, k);
-        glRotatef((float)i * 40.0f + g_fOrbitSpin[i], 0.0f, 1.0f, 0.0f);
+        glRotatef(static_cast<float>(i) * 40.0f + g_fOrbitSpin[i], 0.0f, 1.0f, 0.0f);
         DrawRing(1.0f);
         glPopMatrix();
     }
@@ -137,24 +152,26 @@ void DrawModule3(const SceneView& view)
 
 // Module 3 starts evenly round the circle; each frame shows its rings' spin
 // already stepped for the place they are drawn at.
-static void StartOrbit(float speed)
+void StartOrbit(float speed)
 {
     g_bOrbitInit = false;
-    for (int i = 0; i < ORBIT_RINGS; ++i)
+    for (int i = 0; i < kOrbitRings; ++i)
     {
-        g_fOrbitPhase[i] = (float)(i * ORBIT_TWO_PI / ORBIT_RINGS);
+        g_fOrbitPhase[i] = static_cast<float>(i * kOrbitTwoPi / kOrbitRings);
         g_fOrbitSpin[i] = StepOrbitSpin(0.0f, speed, OrbitGrowth(g_fOrbitPhase[i]));
     }
 }
 
-static void StepOrbit(float speed)
+void StepOrbit(float speed)
 {
-    for (int i = 0; i < ORBIT_RINGS; ++i)
+    for (int i = 0; i < kOrbitRings; ++i)
     {
         g_fOrbitPhase[i] = StepOrbitPhase(g_fOrbitPhase[i], speed);
         g_fOrbitSpin[i] = StepOrbitSpin(g_fOrbitSpin[i], speed, OrbitGrowth(g_fOrbitPhase[i]));
     }
 }
+
+} // namespace
 
 bool DrawSceneFrame(int module, const SceneView& view, float speed)
 {

@@ -6,9 +6,12 @@
 
 TextureSlot g_Textures[TEXTURE_SLOTS];
 
+namespace
+{
+
 // The message box for each way a decode can fail; the user sees these before
 // "Initialization Failed.".
-static void ShowTgaFailure(TgaResult result)
+void ShowTgaFailure(TgaResult result)
 {
     const char* text = "Image data is incomplete";
     const char* caption = "ERROR";
@@ -69,14 +72,15 @@ void ReleaseTexPixels(TextureSlot* slot)
 // ring band (984 x 525) still goes through GLU, which scales it to 1024 x 512
 // for OpenGL 1.1; drivers that would take its own sides sample it a few per
 // cent slower on llvmpipe than the scaled one.
-static void UploadTexture(const TextureSlot* slot)
+void UploadTexture(const TextureSlot* slot)
 {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     const bool powersOfTwo =
         (slot->width & (slot->width - 1)) == 0 && (slot->height & (slot->height - 1)) == 0;
     // A driver whose textures are smaller leaves the scaling to GLU as well.
-    if (powersOfTwo && slot->width <= (GLuint)largest && slot->height <= (GLuint)largest)
+    if (powersOfTwo && slot->width <= static_cast<GLuint>(largest) &&
+        slot->height <= static_cast<GLuint>(largest))
     {
         glTexImage2D(GL_TEXTURE_2D, 0, slot->glFormat, slot->width, slot->height, 0, slot->glFormat,
                      GL_UNSIGNED_BYTE, slot->pixels);
@@ -86,6 +90,8 @@ static void UploadTexture(const TextureSlot* slot)
                       GL_UNSIGNED_BYTE, slot->pixels);
 }
 
+} // namespace
+
 bool LoadTexFromResource(int id, int slotIndex)
 {
     TextureSlot* slot = &g_Textures[slotIndex];
@@ -94,7 +100,7 @@ bool LoadTexFromResource(int id, int slotIndex)
     HMODULE module = GetModuleHandleA(NULL);
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), "tga");
     HGLOBAL loaded = resource ? LoadResource(module, resource) : NULL;
-    const uint8_t* data = loaded ? (const uint8_t*)LockResource(loaded) : nullptr;
+    const uint8_t* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
     const DWORD size = resource ? SizeofResource(module, resource) : 0;
     if (data == nullptr || size == 0)
     {

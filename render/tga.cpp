@@ -7,8 +7,13 @@
 #include <stdlib.h>
 #include <string.h>
 
-static const uint8_t TGA_RLE_PATTERN[TGA_PATTERN_SIZE] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-static const uint8_t TGA_RAW_PATTERN[TGA_PATTERN_SIZE] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+namespace
+{
+
+const uint8_t kTgaRlePattern[kTgaPatternSize] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const uint8_t kTgaRawPattern[kTgaPatternSize] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+} // namespace
 
 TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
 {
@@ -19,12 +24,12 @@ TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
     }
     // A short resource is judged on the bytes it has: a foreign file is the
     // wrong type, a cut-off TGA is incomplete.
-    const size_t patternBytes = size < TGA_PATTERN_SIZE ? size : TGA_PATTERN_SIZE;
-    if (memcmp(data, TGA_RLE_PATTERN, patternBytes) == 0)
+    const size_t patternBytes = size < kTgaPatternSize ? size : kTgaPatternSize;
+    if (memcmp(data, kTgaRlePattern, patternBytes) == 0)
     {
         image->type = 10;
     }
-    else if (memcmp(data, TGA_RAW_PATTERN, patternBytes) == 0)
+    else if (memcmp(data, kTgaRawPattern, patternBytes) == 0)
     {
         image->type = 2;
     }
@@ -32,12 +37,12 @@ TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
     {
         return TGA_BAD_TYPE;
     }
-    if (size < TGA_HEADER_SIZE)
+    if (size < kTgaHeaderSize)
     {
         return TGA_INCOMPLETE;
     }
 
-    const uint8_t* p = data + TGA_PATTERN_SIZE;
+    const uint8_t* p = data + kTgaPatternSize;
     image->width = p[0] + 256u * p[1];
     image->height = p[2] + 256u * p[3];
     image->bitsPerPixel = p[4];
@@ -48,7 +53,7 @@ TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
     }
 
     // Both sides are at most 65535, so the counts fit 64 bits whatever size_t is.
-    const uint64_t pixelCount = (uint64_t)image->width * image->height;
+    const uint64_t pixelCount = static_cast<uint64_t>(image->width) * image->height;
     const uint64_t bytesPerPixel = image->bitsPerPixel / 8;
     // Type 2 stores every pixel. A type-10 packet stands for at most 128
     // pixels, so data shorter than the fewest packets that could describe the
@@ -56,21 +61,24 @@ TgaResult ReadTgaHeader(const uint8_t* data, size_t size, TgaImage* image)
     // allocating more than about a hundred times the size of the data.
     const uint64_t fewestBytes = image->type == 2 ? pixelCount * bytesPerPixel
                                                   : (pixelCount + 127) / 128 * (1 + bytesPerPixel);
-    if (size - TGA_HEADER_SIZE < fewestBytes)
+    if (size - kTgaHeaderSize < fewestBytes)
     {
         return TGA_INCOMPLETE;
     }
     const uint64_t pixelBytes = pixelCount * bytesPerPixel;
-    if (pixelBytes > (uint64_t)SIZE_MAX)
+    if (pixelBytes > static_cast<uint64_t>(SIZE_MAX))
     {
         return TGA_NO_MEMORY;
     }
-    image->pixelBytes = (size_t)pixelBytes;
+    image->pixelBytes = static_cast<size_t>(pixelBytes);
     return TGA_OK;
 }
 
+namespace
+{
+
 // Stored pixels are B,G,R(,A); the output is R,G,B(,A).
-template <size_t BYTES> static void SwapTgaPixels(const uint8_t* in, uint8_t* out, size_t bytes)
+template <size_t BYTES> void SwapTgaPixels(const uint8_t* in, uint8_t* out, size_t bytes)
 {
     for (size_t i = 0; i < bytes; i += BYTES)
     {
@@ -87,8 +95,7 @@ template <size_t BYTES> static void SwapTgaPixels(const uint8_t* in, uint8_t* ou
 // The packet loop, one copy per pixel size so that the inner loops have a
 // constant stride and no per-pixel branches or calls.
 template <size_t BYTES>
-static TgaResult UnpackTgaPackets(const uint8_t* in, const uint8_t* inEnd, uint8_t* out,
-                                  uint8_t* outEnd)
+TgaResult UnpackTgaPackets(const uint8_t* in, const uint8_t* inEnd, uint8_t* out, uint8_t* outEnd)
 {
     while (out != outEnd)
     {
@@ -99,14 +106,14 @@ static TgaResult UnpackTgaPackets(const uint8_t* in, const uint8_t* inEnd, uint8
         const unsigned header = *in++;
         const size_t count = (header & 0x7Fu) + 1;
         const size_t bytes = count * BYTES;
-        if (bytes > (size_t)(outEnd - out))
+        if (bytes > static_cast<size_t>(outEnd - out))
         {
             return TGA_TOO_MANY_PIXELS;
         }
         if (header & 0x80u)
         {
             // Run packet: one stored pixel stands for count pixels.
-            if ((size_t)(inEnd - in) < BYTES)
+            if (static_cast<size_t>(inEnd - in) < BYTES)
             {
                 return TGA_INCOMPLETE;
             }
@@ -120,7 +127,7 @@ static TgaResult UnpackTgaPackets(const uint8_t* in, const uint8_t* inEnd, uint8
         else
         {
             // Raw packet: count stored pixels follow.
-            if ((size_t)(inEnd - in) < bytes)
+            if (static_cast<size_t>(inEnd - in) < bytes)
             {
                 return TGA_INCOMPLETE;
             }
@@ -131,6 +138,8 @@ static TgaResult UnpackTgaPackets(const uint8_t* in, const uint8_t* inEnd, uint8
     }
     return TGA_OK;
 }
+
+} // namespace
 
 TgaResult DecodeTgaRle(const uint8_t* in, const uint8_t* inEnd, const TgaImage& image,
                        uint8_t* pixels)
@@ -145,7 +154,7 @@ TgaResult DecodeTgaRle(const uint8_t* in, const uint8_t* inEnd, const TgaImage& 
 TgaResult DecodeTgaRaw(const uint8_t* in, const uint8_t* inEnd, const TgaImage& image,
                        uint8_t* pixels)
 {
-    if ((size_t)(inEnd - in) < image.pixelBytes)
+    if (static_cast<size_t>(inEnd - in) < image.pixelBytes)
     {
         return TGA_INCOMPLETE;
     }
@@ -162,7 +171,7 @@ TgaResult DecodeTgaRaw(const uint8_t* in, const uint8_t* inEnd, const TgaImage& 
 
 TgaResult UnpackTga(const uint8_t* data, size_t size, const TgaImage& image, uint8_t* pixels)
 {
-    const uint8_t* in = data + TGA_HEADER_SIZE;
+    const uint8_t* in = data + kTgaHeaderSize;
     const uint8_t* inEnd = data + size;
     if (image.type == 2)
     {
@@ -178,7 +187,7 @@ TgaResult DecodeTgaImage(const uint8_t* data, size_t size, TgaImage* image)
     {
         return result;
     }
-    image->pixels = (uint8_t*)malloc(image->pixelBytes);
+    image->pixels = static_cast<uint8_t*>(malloc(image->pixelBytes));
     if (image->pixels == nullptr)
     {
         return TGA_NO_MEMORY;

@@ -31,8 +31,8 @@ struct TgaImage
 
 // Header sizes: the 12 bytes compared as one block, then width, height,
 // bits per pixel and the descriptor, then the pixel data.
-const size_t TGA_PATTERN_SIZE = 12;
-const size_t TGA_HEADER_SIZE = 18;
+const size_t kTgaPatternSize = 12;
+const size_t kTgaHeaderSize = 18;
 
 // Checks the header and decodes into a new buffer in image->pixels, released
 // with FreeTgaPixels. On any failure image->pixels is null.

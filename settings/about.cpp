@@ -12,24 +12,51 @@
 #define SOLMIR_WEB_ADDRESS "http://www.quenwick.com/solmir"
 #define SOLMIR_MAIL_ADDRESS "solmir@quenwick.com"
 
-static const char g_szWebLink[] = "-new " SOLMIR_WEB_ADDRESS; // "-new " and the product web address
-// "mailto:" address with its subject
-static const char g_szMailLink[] = "mailto:" SOLMIR_MAIL_ADDRESS "?subject=Solmir screen saver";
-
 namespace
 {
 
-const char HTTP_OPEN_COMMAND_KEY[] = "HTTP\\shell\\open\\command";
+const char kWebLink[] = "-new " SOLMIR_WEB_ADDRESS; // "-new " and the product web address
+// "mailto:" address with its subject
+const char kMailLink[] = "mailto:" SOLMIR_MAIL_ADDRESS "?subject=Solmir screen saver";
+
+const char kHttpOpenCommandKey[] = "HTTP\\shell\\open\\command";
 // What the system's command is read into; a longer one reads as missing.
-const DWORD BROWSER_COMMAND_SIZE = 256;
+const DWORD kBrowserCommandSize = 256;
 // The program is part of the command, so it always fits; the parameters have
 // room for the command's own and an address of several hundred characters.
-const size_t BROWSER_PROGRAM_SIZE = BROWSER_COMMAND_SIZE;
-const size_t BROWSER_PARAMETERS_SIZE = 1024;
+const size_t kBrowserProgramSize = kBrowserCommandSize;
+const size_t kBrowserParametersSize = 1024;
+
+void OpenUrlInBrowser(const char* text)
+{
+    char command[kBrowserCommandSize] = {};
+    RegSelectKey(NULL, kHttpOpenCommandKey);
+    RegReadClassesString("", command, kBrowserCommandSize, "dummy");
+    // Later store operations must find the product key selected again.
+    RegSelectKey(NULL, g_szProductKey);
+
+    // A text without an address, or a command too long for the buffers,
+    // starts nothing rather than a shortened command.
+    char program[kBrowserProgramSize];
+    char parameters[kBrowserParametersSize];
+    if (!BuildBrowserCommand(command, text, program, sizeof(program), parameters,
+                             sizeof(parameters)))
+    {
+        return;
+    }
+
+    SHELLEXECUTEINFOA start = {};
+    start.cbSize = sizeof(start);
+    start.hwnd = GetDesktopWindow();
+    start.lpFile = program;
+    start.lpParameters = parameters;
+    start.nShow = SW_RESTORE;
+    ShellExecuteExA(&start);
+}
 
 void OpenMailMessage()
 {
-    ShellExecuteA(NULL, NULL, g_szMailLink, NULL, NULL, SW_SHOWMAXIMIZED);
+    ShellExecuteA(NULL, NULL, kMailLink, NULL, NULL, SW_SHOWMAXIMIZED);
 }
 
 INT_PTR OnAboutCommand(HWND dialog, WPARAM wParam)
@@ -37,7 +64,7 @@ INT_PTR OnAboutCommand(HWND dialog, WPARAM wParam)
     switch (LOWORD(wParam))
     {
     case IDC_VISIT_WEB:
-        OpenUrlInBrowser(g_szWebLink);
+        OpenUrlInBrowser(kWebLink);
         return TRUE;
     case IDC_SEND_MAIL:
         OpenMailMessage();
@@ -65,31 +92,4 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     default:
         return FALSE;
     }
-}
-
-void OpenUrlInBrowser(const char* text)
-{
-    char command[BROWSER_COMMAND_SIZE] = {};
-    RegSelectKey(NULL, HTTP_OPEN_COMMAND_KEY);
-    RegReadClassesString("", command, BROWSER_COMMAND_SIZE, "dummy");
-    // Later store operations must find the product key selected again.
-    RegSelectKey(NULL, g_szProductKey);
-
-    // A text without an address, or a command too long for the buffers,
-    // starts nothing rather than a shortened command.
-    char program[BROWSER_PROGRAM_SIZE];
-    char parameters[BROWSER_PARAMETERS_SIZE];
-    if (!BuildBrowserCommand(command, text, program, sizeof(program), parameters,
-                             sizeof(parameters)))
-    {
-        return;
-    }
-
-    SHELLEXECUTEINFOA start = {};
-    start.cbSize = sizeof(start);
-    start.hwnd = GetDesktopWindow();
-    start.lpFile = program;
-    start.lpParameters = parameters;
-    start.nShow = SW_RESTORE;
-    ShellExecuteExA(&start);
 }

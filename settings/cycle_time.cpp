@@ -1,6 +1,13 @@
 // The switching interval as the settings dialog reads, steps and bounds it.
 #include "settings/settings.h"
 
+namespace
+{
+
+const int kMinCycleTime = 1; // seconds; the interval box never shows less after an edit
+
+} // namespace
+
 int ParseCycleText(const char* text)
 {
     while (*text == ' ' || *text == '\t')
@@ -24,13 +31,13 @@ int ParseCycleText(const char* text)
 
 int ClampCycleTime(int seconds)
 {
-    if (seconds < MIN_CYCLE_TIME)
+    if (seconds < kMinCycleTime)
     {
-        return MIN_CYCLE_TIME;
+        return kMinCycleTime;
     }
-    if (seconds > MAX_CYCLE_TIME)
+    if (seconds > kMaxCycleTime)
     {
-        return MAX_CYCLE_TIME;
+        return kMaxCycleTime;
     }
     return seconds;
 }

@@ -7,11 +7,15 @@
 
 const char g_szProductKey[] = "Software\\Quenwick\\Solmir";
 char g_szRegPath[64];
-static char g_szRegClass[40]; // class name of the window given at the last selection
+
+namespace
+{
+
+char s_szRegClass[40]; // class name of the window given at the last selection
 
 // Copies text into a buffer of the given size, cutting it short when needed;
 // the buffer always ends terminated. Returns false when the text did not fit.
-static bool CopyTextBounded(char* buffer, size_t size, const char* text)
+bool CopyTextBounded(char* buffer, size_t size, const char* text)
 {
     if (buffer == NULL || size == 0)
     {
@@ -33,6 +37,8 @@ static bool CopyTextBounded(char* buffer, size_t size, const char* text)
     return true;
 }
 
+} // namespace
+
 void RegSelectKey(HWND hwnd, const char* path)
 {
     // A path that does not fit would address a different key than the caller
@@ -45,12 +51,15 @@ void RegSelectKey(HWND hwnd, const char* path)
 
     // The class is asked into a scratch buffer: a null window fails the query
     // and must leave the class of the last selection in place.
-    char className[sizeof(g_szRegClass)] = {};
+    char className[sizeof(s_szRegClass)] = {};
     if (GetClassNameA(hwnd, className, sizeof(className)) > 0)
     {
-        CopyTextBounded(g_szRegClass, sizeof(g_szRegClass), className);
+        CopyTextBounded(s_szRegClass, sizeof(s_szRegClass), className);
     }
 }
+
+namespace
+{
 
 // An empty path would open the hive's root itself, which no caller means: it
 // fails like an unopenable key.
@@ -58,7 +67,7 @@ void RegSelectKey(HWND hwnd, const char* path)
 // Reads ask for nothing but reading and create nothing: a user without
 // elevation may read keys of the machine and classes hives that he may not
 // write, and a read must not leave an empty key behind.
-static HKEY OpenSelectedKeyToRead(HKEY hive)
+HKEY OpenSelectedKeyToRead(HKEY hive)
 {
     HKEY key = NULL;
     if (g_szRegPath[0] == '\0' ||
@@ -70,17 +79,19 @@ static HKEY OpenSelectedKeyToRead(HKEY hive)
 }
 
 // Writes create the selected path when it is missing, with the recorded class.
-static HKEY OpenSelectedKeyToWrite(HKEY hive)
+HKEY OpenSelectedKeyToWrite(HKEY hive)
 {
     HKEY key = NULL;
     if (g_szRegPath[0] == '\0' ||
-        RegCreateKeyExA(hive, g_szRegPath, 0, g_szRegClass, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+        RegCreateKeyExA(hive, g_szRegPath, 0, s_szRegClass, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                         NULL, &key, NULL) != ERROR_SUCCESS)
     {
         return NULL;
     }
     return key;
 }
+
+} // namespace
 
 int32_t RegReadValue(const char* name, int32_t defaultValue)
 {
@@ -95,8 +106,9 @@ int32_t RegReadValue(const char* name, int32_t defaultValue)
     int32_t result = defaultValue;
     if (RegQueryValueExA(key, name, NULL, NULL, data, &size) == ERROR_SUCCESS)
     {
-        result = (int32_t)((uint32_t)data[0] | ((uint32_t)data[1] << 8) |
-                           ((uint32_t)data[2] << 16) | ((uint32_t)data[3] << 24));
+        result = static_cast<int32_t>(
+            static_cast<uint32_t>(data[0]) | (static_cast<uint32_t>(data[1]) << 8) |
+            (static_cast<uint32_t>(data[2]) << 16) | (static_cast<uint32_t>(data[3]) << 24));
     }
     RegCloseKey(key);
     return result;
@@ -109,17 +121,20 @@ bool RegWriteValue(const char* name, int32_t value)
     {
         return false;
     }
-    DWORD data = (DWORD)value;
-    bool stored =
-        RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&data, sizeof(data)) == ERROR_SUCCESS;
+    DWORD data = static_cast<DWORD>(value);
+    bool stored = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                                 sizeof(data)) == ERROR_SUCCESS;
     RegCloseKey(key);
     return stored;
 }
 
+namespace
+{
+
 // One string read for both hives. The caller's buffer ends up holding either
 // the stored text, terminated, or the default text (cut to fit).
-static char* ReadStringValue(HKEY hive, const char* name, char* buffer, DWORD size,
-                             const char* defaultText)
+char* ReadStringValue(HKEY hive, const char* name, char* buffer, DWORD size,
+                      const char* defaultText)
 {
     if (buffer == NULL || size == 0)
     {
@@ -132,8 +147,9 @@ static char* ReadStringValue(HKEY hive, const char* name, char* buffer, DWORD si
         return buffer;
     }
     DWORD length = size;
-    bool ok = RegQueryValueExA(key, name, NULL, NULL, (BYTE*)buffer, &length) == ERROR_SUCCESS &&
-              length <= size;
+    BYTE* data = reinterpret_cast<BYTE*>(buffer);
+    bool ok =
+        RegQueryValueExA(key, name, NULL, NULL, data, &length) == ERROR_SUCCESS && length <= size;
     if (ok)
     {
         // Data stored without a terminator is ended here; when it fills the
@@ -162,6 +178,8 @@ static char* ReadStringValue(HKEY hive, const char* name, char* buffer, DWORD si
     return buffer;
 }
 
+} // namespace
+
 char* RegReadMachineString(const char* name, char* buffer, DWORD size, const char* defaultText)
 {
     return ReadStringValue(HKEY_LOCAL_MACHINE, name, buffer, size, defaultText);
@@ -172,7 +190,10 @@ char* RegReadClassesString(const char* name, char* buffer, DWORD size, const cha
     return ReadStringValue(HKEY_CLASSES_ROOT, name, buffer, size, defaultText);
 }
 
-static bool WriteStringValue(HKEY hive, const char* name, const char* text)
+namespace
+{
+
+bool WriteStringValue(HKEY hive, const char* name, const char* text)
 {
     if (text == NULL)
     {
@@ -183,11 +204,14 @@ static bool WriteStringValue(HKEY hive, const char* name, const char* text)
     {
         return false;
     }
-    DWORD size = (DWORD)strlen(text) + 1;
-    bool stored = RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, size) == ERROR_SUCCESS;
+    DWORD size = static_cast<DWORD>(strlen(text)) + 1;
+    bool stored = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size) ==
+                  ERROR_SUCCESS;
     RegCloseKey(key);
     return stored;
 }
+
+} // namespace
 
 bool RegWriteMachineString(const char* name, const char* text)
 {

@@ -31,13 +31,10 @@ bool RegWriteUserString(const char* name, const char* text);
 // dialog template uses; call before the dialog is created.
 void InitSettingsControls();
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-void OnSettingsCommand(HWND dialog, WPARAM wParam);
-void OnCycleSpin(HWND dialog, WPARAM wParam);
 
 // ---- Switching interval arithmetic (cycle_time.cpp) -------------------------
 
-const int MIN_CYCLE_TIME = 1;    // seconds; the interval box never shows less after an edit
-const int MAX_CYCLE_TIME = 9999; // seconds
+const int kMaxCycleTime = 9999; // seconds; the interval box never shows more after an edit
 
 // The box's text as a decimal number (leading blanks and a sign allowed);
 // text without digits gives 0.
@@ -50,4 +47,3 @@ int SpinArrowStep(int delta, int low, int high);
 // ---- About dialog and links (about.cpp) -------------------------------------
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-void OpenUrlInBrowser(const char* text);

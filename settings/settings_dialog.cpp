@@ -18,14 +18,14 @@
 #include <commctrl.h>
 #include <stdio.h>
 
-static bool g_bEditHasKeys;       // the interval box is in use: keys go to it, not the view
-static HWND g_hPreviewFrame;      // control 1008, where the preview is shown
-static HWND g_hPreviewView;       // popup laid over control 1008 that the preview's GL draws into
-static int g_nSpinStep;           // direction of the spin arrow just pressed: +1 up, -1 down
-static HMODULE g_hCommonControls; // comctl32, loaded when the settings dialog starts
-
 namespace
 {
+
+bool g_bEditHasKeys;       // the interval box is in use: keys go to it, not the view
+HWND s_hPreviewFrame;      // control 1008, where the preview is shown
+HWND s_hPreviewView;       // popup laid over control 1008 that the preview's GL draws into
+int s_nSpinStep;           // direction of the spin arrow just pressed: +1 up, -1 down
+HMODULE s_hCommonControls; // comctl32, loaded when the settings dialog starts
 
 // The enable box and preview button of each module, in module order.
 struct ModuleControls
@@ -35,16 +35,16 @@ struct ModuleControls
     int previewButton;
 };
 
-const ModuleControls MODULE_CONTROLS[] = {
+const ModuleControls kModuleControls[] = {
     {1, IDC_ENABLE_MODULE1, IDC_PREVIEW_MODULE1},
     {2, IDC_ENABLE_MODULE2, IDC_PREVIEW_MODULE2},
     {3, IDC_ENABLE_MODULE3, IDC_PREVIEW_MODULE3},
 };
 
 // The box is read nine characters at most, so no number read overflows.
-const int CYCLE_TEXT_SIZE = 10;
+const int kCycleTextSize = 10;
 
-const char PREVIEW_VIEW_CLASS[] = "Solmir Preview";
+const char kPreviewViewClass[] = "Solmir Preview";
 
 // The view only ever shows GL; it never erases and never takes the focus.
 LRESULT CALLBACK PreviewViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -67,8 +67,8 @@ LRESULT CALLBACK PreviewViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 RECT PreviewFrameRect()
 {
     RECT rect = {};
-    GetClientRect(g_hPreviewFrame, &rect);
-    MapWindowPoints(g_hPreviewFrame, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+    GetClientRect(s_hPreviewFrame, &rect);
+    MapWindowPoints(s_hPreviewFrame, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
 
@@ -79,12 +79,12 @@ HWND CreatePreviewView(HWND dialog)
     wc.lpfnWndProc = PreviewViewProc;
     wc.hInstance = g_hInstance;
     wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-    wc.lpszClassName = PREVIEW_VIEW_CLASS;
+    wc.lpszClassName = kPreviewViewClass;
     RegisterClassA(&wc); // fails harmlessly when a second dialog registers it again
 
     RECT rect = PreviewFrameRect();
     ResizeGLScene(rect.right - rect.left, rect.bottom - rect.top);
-    return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, PREVIEW_VIEW_CLASS, "",
+    return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPreviewViewClass, "",
                            WS_POPUP | WS_DISABLED | WS_CLIPSIBLINGS, rect.left, rect.top,
                            rect.right - rect.left, rect.bottom - rect.top, dialog, NULL,
                            g_hInstance, NULL);
@@ -97,18 +97,18 @@ HWND CreatePreviewView(HWND dialog)
 // shown before its owner's activation under the owner.
 void PlacePreviewView(HWND dialog)
 {
-    if (g_hPreviewView == NULL)
+    if (s_hPreviewView == NULL)
     {
         return;
     }
     RECT frame = PreviewFrameRect();
     RECT view = {};
-    GetWindowRect(g_hPreviewView, &view);
+    GetWindowRect(s_hPreviewView, &view);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     const bool resized = width != view.right - view.left || height != view.bottom - view.top;
     const bool shown = IsWindowVisible(dialog) && !IsIconic(dialog);
-    SetWindowPos(g_hPreviewView, NULL, frame.left, frame.top, width, height,
+    SetWindowPos(s_hPreviewView, NULL, frame.left, frame.top, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     if (resized)
     {
@@ -120,7 +120,7 @@ bool PreviewViewOffFrame()
 {
     RECT frame = PreviewFrameRect();
     RECT view = {};
-    GetWindowRect(g_hPreviewView, &view);
+    GetWindowRect(s_hPreviewView, &view);
     return !EqualRect(&frame, &view);
 }
 
@@ -142,40 +142,40 @@ HWND VisibleWindowAbove(HWND window)
 // only by making them the top of the z-order.
 void KeepPreviewView(HWND dialog)
 {
-    if (g_hPreviewView == NULL)
+    if (s_hPreviewView == NULL)
     {
         return;
     }
     // Shown again only while the dialog is active, so never under it.
-    bool hidden = !IsWindowVisible(g_hPreviewView);
+    bool hidden = !IsWindowVisible(s_hPreviewView);
     if ((hidden && GetActiveWindow() == dialog) || (!hidden && PreviewViewOffFrame()))
     {
         PlacePreviewView(dialog);
     }
-    if (!IsWindowVisible(g_hPreviewView))
+    if (!IsWindowVisible(s_hPreviewView))
     {
         return;
     }
     HWND above = VisibleWindowAbove(dialog);
-    if (above != g_hPreviewView)
+    if (above != s_hPreviewView)
     {
-        SetWindowPos(g_hPreviewView, above != NULL ? above : HWND_TOP, 0, 0, 0, 0,
+        SetWindowPos(s_hPreviewView, above != NULL ? above : HWND_TOP, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
 void DestroyPreviewView()
 {
-    if (g_hPreviewView != NULL)
+    if (s_hPreviewView != NULL)
     {
-        DestroyWindow(g_hPreviewView);
-        g_hPreviewView = NULL;
+        DestroyWindow(s_hPreviewView);
+        s_hPreviewView = NULL;
     }
 }
 
 const ModuleControls* FindModuleControls(int id)
 {
-    for (const ModuleControls& controls : MODULE_CONTROLS)
+    for (const ModuleControls& controls : kModuleControls)
     {
         if (controls.enableBox == id || controls.previewButton == id)
         {
@@ -187,7 +187,7 @@ const ModuleControls* FindModuleControls(int id)
 
 void ShowEnableBoxes(HWND dialog)
 {
-    for (const ModuleControls& controls : MODULE_CONTROLS)
+    for (const ModuleControls& controls : kModuleControls)
     {
         CheckDlgButton(dialog, controls.enableBox,
                        g_ModParams[controls.module].active ? BST_CHECKED : BST_UNCHECKED);
@@ -196,22 +196,22 @@ void ShowEnableBoxes(HWND dialog)
 
 int ReadCycleBox(HWND dialog)
 {
-    char text[CYCLE_TEXT_SIZE] = {};
+    char text[kCycleTextSize] = {};
     GetDlgItemTextA(dialog, IDC_CYCLE_TIME, text, sizeof(text));
     return ParseCycleText(text);
 }
 
 // Room for any int and its sign.
-const int CYCLE_FORMAT_SIZE = 16;
+const int kCycleFormatSize = 16;
 
 void FormatCycleTime(char* text, int seconds)
 {
-    snprintf(text, CYCLE_FORMAT_SIZE, "%d", seconds);
+    snprintf(text, kCycleFormatSize, "%d", seconds);
 }
 
 void WriteCycleBox(HWND dialog, int seconds)
 {
-    char text[CYCLE_FORMAT_SIZE] = {};
+    char text[kCycleFormatSize] = {};
     FormatCycleTime(text, seconds);
     SetDlgItemTextA(dialog, IDC_CYCLE_TIME, text);
 }
@@ -221,8 +221,8 @@ void WriteCycleBox(HWND dialog, int seconds)
 // of the box takes).
 bool CycleBoxUnchanged(HWND dialog)
 {
-    char shown[CYCLE_FORMAT_SIZE + 1] = {};
-    char written[CYCLE_FORMAT_SIZE] = {};
+    char shown[kCycleFormatSize + 1] = {};
+    char written[kCycleFormatSize] = {};
     GetDlgItemTextA(dialog, IDC_CYCLE_TIME, shown, sizeof(shown));
     FormatCycleTime(written, g_nCycleTime);
     return lstrcmpA(shown, written) == 0;
@@ -284,7 +284,7 @@ void OnSettingsOk(HWND dialog)
 
 void OnSlowMachine(HWND dialog)
 {
-    if (g_fFrameRate < FRAME_RATE_FLOOR)
+    if (g_fFrameRate < kFrameRateFloor)
     {
         g_ModParams[1].active = false;
         CheckDlgButton(dialog, IDC_ENABLE_MODULE1, BST_UNCHECKED);
@@ -295,7 +295,7 @@ void OnSlowMachine(HWND dialog)
 
 void SetAllModules(HWND dialog, bool enabled)
 {
-    for (const ModuleControls& controls : MODULE_CONTROLS)
+    for (const ModuleControls& controls : kModuleControls)
     {
         g_ModParams[controls.module].active = enabled;
     }
@@ -305,17 +305,17 @@ void SetAllModules(HWND dialog, bool enabled)
 BOOL OnSettingsInit(HWND dialog)
 {
     g_bSaverMode = false;
-    g_hPreviewFrame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
+    s_hPreviewFrame = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
     CenterOnDesktop(dialog);
     DestroyPreviewView();
-    g_hPreviewView = CreatePreviewView(dialog);
+    s_hPreviewView = CreatePreviewView(dialog);
     // The run reports its own failures; the view is the one thing before it
     // that can fail.
-    if (g_hPreviewView == NULL)
+    if (s_hPreviewView == NULL)
     {
         MessageBoxA(NULL, "Can't Create The Preview Window.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
     }
-    const bool ready = BeginSaverRun(dialog, g_hPreviewView);
+    const bool ready = BeginSaverRun(dialog, s_hPreviewView);
     ShowEnableBoxes(dialog);
     WriteCycleBox(dialog, g_nCycleTime);
     // Writing the interval box raised the flag; nobody has typed yet.
@@ -345,9 +345,9 @@ void OnSettingsTick(HWND dialog)
         // here, as the drain takes the dialog's messages only and a pending
         // paint of a window above the dialog would hold back the repaints of
         // its controls.
-        if (g_hPreviewView != NULL)
+        if (s_hPreviewView != NULL)
         {
-            ValidateRect(g_hPreviewView, NULL);
+            ValidateRect(s_hPreviewView, NULL);
         }
         KeepPreviewView(dialog);
     }
@@ -377,65 +377,7 @@ void OnSpinNotify(const NMHDR* header)
     int high = 0;
     SendMessageA(header->hwndFrom, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
                  reinterpret_cast<LPARAM>(&high));
-    g_nSpinStep = SpinArrowStep(change->iDelta, low, high);
-}
-
-} // namespace
-
-void InitSettingsControls()
-{
-    // Only this dialog needs the common controls, so they are not loaded with
-    // the program.
-    if (g_hCommonControls == NULL)
-    {
-        g_hCommonControls = LoadSystemLibrary("comctl32.dll");
-    }
-    typedef BOOL(WINAPI * InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
-    InitCommonControlsExProc init =
-        g_hCommonControls != NULL
-            ? reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(
-                  GetProcAddress(g_hCommonControls, "InitCommonControlsEx")))
-            : NULL;
-    if (init != NULL)
-    {
-        INITCOMMONCONTROLSEX controls = {};
-        controls.dwSize = sizeof(controls);
-        controls.dwICC = ICC_UPDOWN_CLASS;
-        init(&controls);
-    }
-}
-
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message)
-    {
-    case WM_INITDIALOG:
-        return OnSettingsInit(dialog);
-    case WM_COMMAND:
-        OnSettingsCommand(dialog, wParam);
-        return TRUE;
-    case WM_NOTIFY:
-        OnSpinNotify(reinterpret_cast<const NMHDR*>(lParam));
-        return FALSE; // the spin may move; its position is not used
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-        OnCycleSpin(dialog, wParam);
-        return TRUE;
-    case WM_CLOSE:
-        OnSettingsClose(dialog);
-        return TRUE;
-    case WM_SAVER_TICK:
-        OnSettingsTick(dialog);
-        return TRUE;
-    case WM_WINDOWPOSCHANGED:
-        if (g_hPreviewView != NULL && IsWindowVisible(g_hPreviewView))
-        {
-            PlacePreviewView(dialog);
-        }
-        return FALSE; // the dialog's own moves and sizes go on as usual
-    default:
-        return FALSE;
-    }
+    s_nSpinStep = SpinArrowStep(change->iDelta, low, high);
 }
 
 void OnSettingsCommand(HWND dialog, WPARAM wParam)
@@ -490,14 +432,14 @@ void OnCycleSpin(HWND dialog, WPARAM wParam)
     {
     case SB_THUMBPOSITION:
         // Sent once per arrow press, at the limits of the spin's range too.
-        seconds += g_nSpinStep;
-        g_nSpinStep = 0;
+        seconds += s_nSpinStep;
+        s_nSpinStep = 0;
         break;
     case SB_THUMBTRACK:
     case SB_ENDSCROLL:
         return;
     case SB_TOP:
-        seconds = MAX_CYCLE_TIME;
+        seconds = kMaxCycleTime;
         break;
     case SB_BOTTOM:
         seconds = 0;
@@ -506,4 +448,62 @@ void OnCycleSpin(HWND dialog, WPARAM wParam)
         break;
     }
     SetCycleTime(dialog, seconds);
+}
+
+} // namespace
+
+void InitSettingsControls()
+{
+    // Only this dialog needs the common controls, so they are not loaded with
+    // the program.
+    if (s_hCommonControls == NULL)
+    {
+        s_hCommonControls = LoadSystemLibrary("comctl32.dll");
+    }
+    typedef BOOL(WINAPI * InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
+    InitCommonControlsExProc init =
+        s_hCommonControls != NULL
+            ? reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(
+                  GetProcAddress(s_hCommonControls, "InitCommonControlsEx")))
+            : NULL;
+    if (init != NULL)
+    {
+        INITCOMMONCONTROLSEX controls = {};
+        controls.dwSize = sizeof(controls);
+        controls.dwICC = ICC_UPDOWN_CLASS;
+        init(&controls);
+    }
+}
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        return OnSettingsInit(dialog);
+    case WM_COMMAND:
+        OnSettingsCommand(dialog, wParam);
+        return TRUE;
+    case WM_NOTIFY:
+        OnSpinNotify(reinterpret_cast<const NMHDR*>(lParam));
+        return FALSE; // the spin may move; its position is not used
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        OnCycleSpin(dialog, wParam);
+        return TRUE;
+    case WM_CLOSE:
+        OnSettingsClose(dialog);
+        return TRUE;
+    case WM_SAVER_TICK:
+        OnSettingsTick(dialog);
+        return TRUE;
+    case WM_WINDOWPOSCHANGED:
+        if (s_hPreviewView != NULL && IsWindowVisible(s_hPreviewView))
+        {
+            PlacePreviewView(dialog);
+        }
+        return FALSE; // the dialog's own moves and sizes go on as usual
+    default:
+        return FALSE;
+    }
 }

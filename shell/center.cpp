@@ -1,6 +1,10 @@
 // Centres the program's dialogs on the desktop.
 #include "shell/shell.h"
 
+namespace
+{
+
+// Top-left corner that centres a window of the given rectangle on the desktop.
 POINT CenteredOrigin(RECT desktop, RECT window)
 {
     // Integer division truncates toward zero, also when the window is larger
@@ -10,6 +14,8 @@ POINT CenteredOrigin(RECT desktop, RECT window)
     origin.y = (desktop.bottom - (window.bottom - window.top)) / 2;
     return origin;
 }
+
+} // namespace
 
 void CenterOnDesktop(HWND hwnd)
 {

@@ -1,10 +1,9 @@
 // The tick clock. Every timed rule of the program (frame pacing, the probe,
 // module cycling, the password refusal window) reads time through here, so a
-// test can drive time by swapping the two pointers.
+// test can drive time by swapping g_pfnTickCount.
 #include "shell/shell.h"
 
 TickCountProc g_pfnTickCount = GetTickCount;
-SleepProc g_pfnSleep = Sleep;
 
 DWORD ReadTickCount()
 {
@@ -13,5 +12,5 @@ DWORD ReadTickCount()
 
 void SleepTicks(DWORD ms)
 {
-    g_pfnSleep(ms);
+    Sleep(ms);
 }

@@ -6,7 +6,7 @@
 #include "resource.h"
 
 HINSTANCE g_hInstance;
-int g_bWin9x;
+bool g_bWin9x;
 
 namespace
 {
@@ -20,21 +20,34 @@ const char* SkipSpaces(const char* text)
     return text;
 }
 
+// The decimal number at the start of the text; 0 when it starts with no digit.
+uint32_t ParseWindowHandle(const char* text)
+{
+    uint32_t value = 0;
+    while (*text >= '0' && *text <= '9')
+    {
+        // Unsigned arithmetic: a number too long for 32 bits wraps, it does not trap.
+        value = value * 10u + static_cast<uint32_t>(*text - '0');
+        ++text;
+    }
+    return value;
+}
+
 HWND WindowFromNumber(uint32_t number)
 {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(number));
 }
 
-int IsWin9xFamily()
+bool IsWin9xFamily()
 {
     OSVERSIONINFOA info = {};
     static_assert(sizeof(info) == 148, "the version record of the ANSI call is 148 bytes");
     info.dwOSVersionInfoSize = 148;
     if (!GetVersionExA(&info))
     {
-        return 0;
+        return false;
     }
-    return info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? 1 : 0;
+    return info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
 // A fault that nothing else handled: the platform decides first (crash report,
@@ -48,7 +61,7 @@ LONG WINAPI EndOnFault(EXCEPTION_POINTERS* info)
     LONG verdict = UnhandledExceptionFilter(info);
     if (verdict == EXCEPTION_EXECUTE_HANDLER)
     {
-        SetSaverRunning(0);
+        SetSaverRunning(false);
         ExitProcess(static_cast<UINT>(-1));
     }
     return verdict;
@@ -77,6 +90,15 @@ int RunPasswordChange(uint32_t window)
     }
     ChangeSaverPassword(owner);
     return 0;
+}
+
+INT_PTR ShowSettingsDialog(HWND owner)
+{
+    // The dialog's spin arrows are a common control: their class must exist
+    // before the dialog is created.
+    InitSettingsControls();
+    return DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc,
+                           0);
 }
 
 int RunRequestedMode(const RunRequest& request)
@@ -133,18 +155,6 @@ const char* SkipSeparators(const char* text)
     return text;
 }
 
-uint32_t ParseWindowHandle(const char* text)
-{
-    uint32_t value = 0;
-    while (*text >= '0' && *text <= '9')
-    {
-        // Unsigned arithmetic: a number too long for 32 bits wraps, it does not trap.
-        value = value * 10u + static_cast<uint32_t>(*text - '0');
-        ++text;
-    }
-    return value;
-}
-
 RunRequest ParseRunRequest(const char* text)
 {
     while (*text == ' ' || *text == '-' || *text == '/')
@@ -185,6 +195,10 @@ RunRequest ParseRunRequest(const char* text)
     return request;
 }
 
+namespace
+{
+
+// The instance and the text behind the program name; the result is the exit code.
 int DispatchRunMode(HINSTANCE instance, const char* text)
 {
     g_hInstance = instance;
@@ -194,14 +208,7 @@ int DispatchRunMode(HINSTANCE instance, const char* text)
     return RunRequestedMode(ParseRunRequest(text));
 }
 
-INT_PTR ShowSettingsDialog(HWND owner)
-{
-    // The dialog's spin arrows are a common control: their class must exist
-    // before the dialog is created.
-    InitSettingsControls();
-    return DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc,
-                           0);
-}
+} // namespace
 
 void SaverEntry()
 {

@@ -4,11 +4,12 @@
 // feature is simply off.
 #include "shell/shell.h"
 
-static HMODULE g_hPasswordLib; // PASSWORD.CPL while loaded
 VerifyPasswordProc g_pfnVerifyPassword;
 
 namespace
 {
+
+HMODULE g_hPasswordLib; // PASSWORD.CPL while loaded
 
 typedef DWORD(WINAPI* ChangePasswordProc)(LPCSTR provider, HWND owner, DWORD flags,
                                           LPVOID reserved);
@@ -57,7 +58,7 @@ void LoadPasswordVerifier()
                 FindEntry<VerifyPasswordProc>(g_hPasswordLib, "VerifyScreenSavePwd");
             if (g_pfnVerifyPassword)
             {
-                SetSaverRunning(1);
+                SetSaverRunning(true);
             }
             else
             {
@@ -79,18 +80,18 @@ void ReleasePasswordVerifier()
     if (g_pfnVerifyPassword)
     {
         g_pfnVerifyPassword = NULL;
-        SetSaverRunning(0);
+        SetSaverRunning(false);
     }
 }
 
-void SetSaverRunning(int on)
+void SetSaverRunning(bool on)
 {
     if (!g_bWin9x)
     {
         return;
     }
     UINT previous = 0;
-    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, static_cast<UINT>(on), &previous, 0);
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, on ? TRUE : FALSE, &previous, 0);
 }
 
 void ChangeSaverPassword(HWND owner)

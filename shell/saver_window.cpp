@@ -8,19 +8,19 @@
 HWND g_hSaverWnd;
 POINT g_ptCursorRef;
 
-typedef HIMC(WINAPI* ImmAssociateContextProc)(HWND, HIMC);
-
-static int g_bPreview;               // 1 when the window is a child of a preview window
-static int g_bCloseGranted;          // 1 once a close was granted; input then gets default handling
-static int g_bVerifying;             // 1 while a password request is on screen
-static UINT g_nMouseThreshold = 100; // dismissal threshold in pixels
-static DWORD g_dwLastVerifyTick = ~0u; // tick at the end of the last password request; ~0 = none
-static HMODULE g_hImm;                 // IMM32.DLL when already loaded in the process
-static ImmAssociateContextProc g_pfnImmAssociateContext; // from g_hImm
-static HIMC g_hPrevImc; // input context detached from the window at creation
-
 namespace
 {
+
+typedef HIMC(WINAPI* ImmAssociateContextProc)(HWND, HIMC);
+
+bool g_bPreview;                // the window is a child of a preview window
+bool g_bCloseGranted;           // a close was granted; input then gets default handling
+bool g_bVerifying;              // a password request is on screen
+UINT g_nMouseThreshold = 100;   // dismissal threshold in pixels
+DWORD g_dwLastVerifyTick = ~0u; // tick at the end of the last password request; ~0 = none
+HMODULE g_hImm;                 // IMM32.DLL when already loaded in the process
+ImmAssociateContextProc g_pfnImmAssociateContext; // from g_hImm
+HIMC g_hPrevImc; // input context detached from the window at creation
 
 const char kSaverClass[] = "WindowsScreenSaverClass";
 const char kSaverTitle[] = "Screen Saver";
@@ -106,6 +106,47 @@ LRESULT ForwardToPreviewParent(HWND hwnd, UINT message, LPARAM lParam)
     return 1;
 }
 
+uint32_t ElapsedTicks(uint32_t from, uint32_t to)
+{
+    return to - from;
+}
+
+bool VerifyCloseRequest(HWND hwnd)
+{
+    if (g_bVerifying || g_bCloseGranted)
+    {
+        return false;
+    }
+    if (!g_pfnVerifyPassword)
+    {
+        g_bCloseGranted = true;
+        return true;
+    }
+    DWORD now = ReadTickCount();
+    if (g_dwLastVerifyTick != 0xFFFFFFFF &&
+        ElapsedTicks(g_dwLastVerifyTick, now) < kVerifyQuietTicks)
+    {
+        return false;
+    }
+
+    g_bVerifying = true;
+    // Timer messages queued for the window would only wake it behind the
+    // password request.
+    MSG msg = {};
+    PeekMessageA(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+    PeekMessageA(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+
+    g_bCloseGranted = SendMessageA(hwnd, WM_APP, 0, 0) != 0;
+
+    g_bVerifying = false;
+    if (!g_bCloseGranted)
+    {
+        SetCursor(NULL);
+    }
+    g_dwLastVerifyTick = ReadTickCount();
+    return g_bCloseGranted;
+}
+
 LRESULT OnCloseRequest(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (g_bWin9x && !VerifyCloseRequest(hwnd))
@@ -142,6 +183,62 @@ uint32_t AbsoluteDifference(LONG a, LONG b)
 {
     int64_t d = static_cast<int64_t>(a) - static_cast<int64_t>(b);
     return static_cast<uint32_t>(d < 0 ? -d : d);
+}
+
+LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_CREATE:
+        OnSaverCreate(hwnd);
+        break;
+    case WM_DESTROY:
+        OnSaverDestroy(hwnd);
+        break;
+    case WM_SETTEXT:
+        return 0;
+    case WM_PAINT:
+        if (g_bCloseGranted)
+        {
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        }
+        HideCursorWhenSaving();
+        break;
+    case WM_HELP:
+    case WM_CONTEXTMENU:
+        if (g_bPreview)
+        {
+            return ForwardToPreviewParent(hwnd, message, lParam);
+        }
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (g_bCloseGranted)
+        {
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        }
+        break;
+    case WM_SYSCOMMAND:
+        if (!g_bPreview && IsSwallowedCommand(wParam))
+        {
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        if (g_bCloseGranted)
+        {
+            return 0;
+        }
+        SleepTicks(0);
+        break;
+    default:
+        break;
+    }
+    return SaverHostProc(hwnd, message, wParam, lParam);
 }
 
 } // namespace
@@ -212,7 +309,7 @@ HWND CreateSaverWindow(HWND parent)
         y = 0;
         width = client.right;
         height = client.bottom;
-        g_bPreview = 1;
+        g_bPreview = true;
         exStyle = 0;
         style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
         title = kPreviewTitle;
@@ -224,62 +321,6 @@ HWND CreateSaverWindow(HWND parent)
                                       parent, NULL, g_hInstance, NULL);
     }
     return g_hSaverWnd;
-}
-
-LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message)
-    {
-    case WM_CREATE:
-        OnSaverCreate(hwnd);
-        break;
-    case WM_DESTROY:
-        OnSaverDestroy(hwnd);
-        break;
-    case WM_SETTEXT:
-        return 0;
-    case WM_PAINT:
-        if (g_bCloseGranted)
-        {
-            return DefWindowProcA(hwnd, message, wParam, lParam);
-        }
-        HideCursorWhenSaving();
-        break;
-    case WM_HELP:
-    case WM_CONTEXTMENU:
-        if (g_bPreview)
-        {
-            return ForwardToPreviewParent(hwnd, message, lParam);
-        }
-        break;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        if (g_bCloseGranted)
-        {
-            return DefWindowProcA(hwnd, message, wParam, lParam);
-        }
-        break;
-    case WM_SYSCOMMAND:
-        if (!g_bPreview && IsSwallowedCommand(wParam))
-        {
-            return 0;
-        }
-        break;
-    case WM_TIMER:
-        if (g_bCloseGranted)
-        {
-            return 0;
-        }
-        SleepTicks(0);
-        break;
-    default:
-        break;
-    }
-    return SaverHostProc(hwnd, message, wParam, lParam);
 }
 
 LRESULT DefSaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -329,53 +370,12 @@ LRESULT DefSaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-BOOL VerifyCloseRequest(HWND hwnd)
-{
-    if (g_bVerifying || g_bCloseGranted)
-    {
-        return 0;
-    }
-    if (!g_pfnVerifyPassword)
-    {
-        g_bCloseGranted = 1;
-        return 1;
-    }
-    DWORD now = ReadTickCount();
-    if (g_dwLastVerifyTick != 0xFFFFFFFF &&
-        ElapsedTicks(g_dwLastVerifyTick, now) < kVerifyQuietTicks)
-    {
-        return 0;
-    }
-
-    g_bVerifying = 1;
-    // Timer messages queued for the window would only wake it behind the
-    // password request.
-    MSG msg = {};
-    PeekMessageA(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
-    PeekMessageA(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
-
-    g_bCloseGranted = SendMessageA(hwnd, WM_APP, 0, 0) ? 1 : 0;
-
-    g_bVerifying = 0;
-    if (!g_bCloseGranted)
-    {
-        SetCursor(NULL);
-    }
-    g_dwLastVerifyTick = ReadTickCount();
-    return g_bCloseGranted;
-}
-
 bool IsSwallowedCommand(WPARAM command)
 {
     // The low four bits of a system command are the system's own. The
     // display's power (SC_MONITORPOWER) is the system's to switch.
     WPARAM code = command & 0xFFF0;
     return code == SC_NEXTWINDOW || code == SC_PREVWINDOW || code == SC_SCREENSAVE;
-}
-
-uint32_t ElapsedTicks(uint32_t from, uint32_t to)
-{
-    return to - from;
 }
 
 uint32_t CursorDistance(POINT from, POINT to)

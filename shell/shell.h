@@ -13,7 +13,7 @@
 // ---- Entry and run modes (entry.cpp) ----------------------------------------
 
 extern HINSTANCE g_hInstance; // the program's own module; set by DispatchRunMode
-extern int g_bWin9x;          // 1 on the Windows 9x family; set by DispatchRunMode
+extern bool g_bWin9x;         // the Windows 9x family; set by DispatchRunMode
 
 // What the first switch letter of the command line asks for.
 enum RunMode
@@ -36,11 +36,8 @@ struct RunRequest
 const char* SkipProgramName(const char* line);
 const char* SkipSeparators(const char* text); // bytes 0x01 to 0x20 between name and switch
 RunRequest ParseRunRequest(const char* text);
-uint32_t ParseWindowHandle(const char* text);
 
 [[noreturn]] void SaverEntry();
-int DispatchRunMode(HINSTANCE instance, const char* text);
-INT_PTR ShowSettingsDialog(HWND owner);
 
 // ---- Saver window (saver_window.cpp, center.cpp) ----------------------------
 
@@ -53,20 +50,15 @@ extern POINT g_ptCursorRef; // reference cursor position for mouse dismissal
 int RunSaverWindow(HWND parent);
 // The saver window alone, without the message loop; null when it could not be made.
 HWND CreateSaverWindow(HWND parent);
-LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefSaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL VerifyCloseRequest(HWND hwnd);
 // System commands the full-screen saver ignores: window switching and a
 // second screen saver.
 bool IsSwallowedCommand(WPARAM command);
-uint32_t ElapsedTicks(uint32_t from, uint32_t to);
 // Sum of horizontal and vertical distance between two points.
 uint32_t CursorDistance(POINT from, POINT to);
 
 // Centres a window on the desktop, at the top of the Z order, shown.
 void CenterOnDesktop(HWND hwnd);
-// Top-left corner that centres a window of the given rectangle on the desktop.
-POINT CenteredOrigin(RECT desktop, RECT window);
 
 // ---- Password verification and change (password.cpp) -----------------------
 
@@ -75,7 +67,7 @@ extern VerifyPasswordProc g_pfnVerifyPassword; // VerifyScreenSavePwd; set while
 
 void LoadPasswordVerifier();
 void ReleasePasswordVerifier();
-void SetSaverRunning(int on);
+void SetSaverRunning(bool on);
 void ChangeSaverPassword(HWND owner);
 
 // ---- System libraries (system_library.cpp) ---------------------------------
@@ -87,12 +79,10 @@ HMODULE LoadSystemLibrary(const char* name);
 void LoadGlLibraries(); // opengl32 and glu32, all entries bound; before any GL call
 
 // ---- Tick clock (clock.cpp) -------------------------------------------------
-// Every timed rule reads time through these two, so tests can own the clock.
+// Every timed rule reads time through ReadTickCount, so tests can own the clock.
 
 typedef DWORD(WINAPI* TickCountProc)();
-typedef void(WINAPI* SleepProc)(DWORD);
 extern TickCountProc g_pfnTickCount; // GetTickCount unless a test replaces it
-extern SleepProc g_pfnSleep;         // Sleep unless a test replaces it
 
 DWORD ReadTickCount();
 void SleepTicks(DWORD ms);

@@ -14,10 +14,10 @@ extern "C" const ImgDelayDescr __DELAY_IMPORT_DESCRIPTOR_libglu32_delay_a;
 extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr record, FARPROC* entry);
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
-static bool g_bGlLoaded; // every GL and GLU entry of the image is bound
-
 namespace
 {
+
+bool s_bGlLoaded; // every GL and GLU entry of the image is bound
 
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesProc)(DWORD flags);
 
@@ -77,7 +77,7 @@ void LoadGlLibraries()
     // binutils' delay-load stub passes the integer arguments of the call that
     // loads, but not the floating-point ones: every entry is bound here, before
     // the first GL call, so that no call ever goes through a stub.
-    if (g_bGlLoaded)
+    if (s_bGlLoaded)
     {
         return;
     }
@@ -92,5 +92,5 @@ void LoadGlLibraries()
             __delayLoadHelper2(record, entry);
         }
     }
-    g_bGlLoaded = true;
+    s_bGlLoaded = true;
 }

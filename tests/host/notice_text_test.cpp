@@ -26,7 +26,7 @@ template <typename Format> std::string Guarded(size_t size, bool fits, Format fo
 TEST(RemovalCommand, IsTheQuotedPathOfTheUninstaller)
 {
     // The command fills the buffer: quotes, folder, "\uninstal.exe", terminator.
-    const std::string longest(REMOVAL_TEXT_SIZE - sizeof(UNINSTALLER_SUFFIX) - 2, 'a');
+    const std::string longest(kRemovalTextSize - sizeof(kUninstallerSuffix) - 2, 'a');
     const struct
     {
         std::string folder;
@@ -43,7 +43,7 @@ TEST(RemovalCommand, IsTheQuotedPathOfTheUninstaller)
     {
         SCOPED_TRACE(row.folder.size());
         EXPECT_EQ(row.command,
-                  Guarded(REMOVAL_TEXT_SIZE, !row.command.empty(),
+                  Guarded(kRemovalTextSize, !row.command.empty(),
                           [&](char* text, size_t size)
                           { return BuildRemovalCommand(text, size, row.folder.c_str()); }));
     }
@@ -57,10 +57,10 @@ TEST(RunOnceName, CountsUpFromKillSaver)
         size_t size;
         const char* name; // empty: refused
     } rows[] = {
-        {0, RUN_ONCE_NAME_SIZE, "kill_saver"},
-        {2, RUN_ONCE_NAME_SIZE, "kill_saver2"},
-        {RUN_ONCE_NAME_LIMIT + 1, RUN_ONCE_NAME_SIZE, ""}, // the search ends here
-        {-1, RUN_ONCE_NAME_SIZE, ""},
+        {0, kRunOnceNameSize, "kill_saver"},
+        {2, kRunOnceNameSize, "kill_saver2"},
+        {kRunOnceNameLimit + 1, kRunOnceNameSize, ""}, // the search ends here
+        {-1, kRunOnceNameSize, ""},
         {9999, 15, "kill_saver9999"},
         {9999, 14, ""}, // a cut name would be some other entry's
     };

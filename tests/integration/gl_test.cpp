@@ -92,7 +92,7 @@ TEST_F(GLContext, ProbeFindsASlowRendererSlow)
     EXPECT_FALSE(g_bFrameRateOk) << g_fFrameRate << " frames per second";
     EXPECT_LT(g_fFrameRate, 12.0f);
     g_bFrameRateOk = true;
-    g_fFrameRate = PROBE_UNMEASURED_RATE;
+    g_fFrameRate = kProbeUnmeasuredRate;
 }
 
 // Level 0 of a texture slot in one colour: opaque white, or clear black (cut away).

@@ -34,7 +34,7 @@ static Bytes Hex(const char* text)
 
 static Bytes Tga(uint8_t type, uint32_t width, uint32_t height, uint8_t bits, const char* data)
 {
-    Bytes h(TGA_HEADER_SIZE, 0);
+    Bytes h(kTgaHeaderSize, 0);
     h[2] = type;
     h[12] = (uint8_t)(width & 0xFF);
     h[13] = (uint8_t)(width >> 8);

@@ -64,7 +64,7 @@ TEST(StoredView, SavesBackWhatWasReadNeverTheMarkerAndSaturates)
     int failures = 0;
     for (int32_t n = -300000; n <= 300000 && failures < 5; ++n)
     {
-        const int32_t saved = n == MISSING_VALUE ? MISSING_VALUE + 1 : n;
+        const int32_t saved = n == kMissingValue ? kMissingValue + 1 : n;
         if (StoredFromParam(FloatFromHundredths(n)) != saved)
         {
             ADD_FAILURE() << n << " saves back as " << StoredFromParam(FloatFromHundredths(n));
@@ -224,7 +224,7 @@ TEST(Displays, ViewportsFollowTheMonitorsAndCommandsPassOn)
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
-        SceneViewport made[MAX_VIEWPORTS] = {};
+        SceneViewport made[kMaxViewports] = {};
         ASSERT_EQ(int(row.viewports.size()), LayOutViewports(row.layout, row.primaryOnly, made));
         for (size_t i = 0; i < row.viewports.size(); ++i)
         {
