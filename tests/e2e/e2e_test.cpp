@@ -250,24 +250,19 @@ TEST(Monitors, EachShowsTheSceneAndTheInputActsOverAll)
     {
         GTEST_SKIP() << "needs two monitors";
     }
-    const char kAway[] = "; move:0,150";
     RunCases({
         {"each monitor shows the whole scene turning, centred on it", "", "/s",
          "centred:monitor1; centred:monitor2; move:0,150", 0, ""},
         {"keys over a secondary monitor steer, the mouse there ends the saver", "cursor=monitor2",
-         "/s", (std::string("PGDN") + kAway).c_str(), 0, "mod1 depth=2070"},
+         "/s", "PGDN; move:0,150", 0, "mod1 depth=2070"},
         {"a click over a secondary monitor leaves the saver running in the foreground",
-         "cursor=monitor2", "/s", (std::string("click; foreground; PGDN") + kAway).c_str(), 0,
-         "mod1 depth=2070"},
+         "cursor=monitor2", "/s", "click; foreground; PGDN; move:0,150", 0, "mod1 depth=2070"},
         {"the Control Menu and F11's box open on the primary", "cursor=monitor2", "/s",
-         (std::string("F1; box:Control Menu; on:monitor1; ENTER; gone; F11; box:Params; "
-                      "on:monitor1; ENTER; gone; PGDN") +
-          kAway)
-             .c_str(),
+         "F1; box:Control Menu; on:monitor1; ENTER; gone; F11; box:Params; on:monitor1; ENTER; "
+         "gone; PGDN; move:0,150",
          0, "mod1 depth=2070"},
         {"too slow for both, fast enough for the primary: the primary alone, and no notice",
-         "slow=150", "/s", (std::string("turning:monitor1; black:monitor2") + kAway).c_str(), 0,
-         ""},
+         "slow=150", "/s", "turning:monitor1; black:monitor2; move:0,150", 0, ""},
         {"too slow for the primary alone: the notice", "slow=400", "/s",
          "box:Oops, looks like there is a problem...; ENTER", 0, ""},
     });

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string.h>
 #include <vector>
 
@@ -40,35 +39,6 @@ void Give(const std::vector<RECT>& monitors)
     }
 }
 
-// The smallest rectangle that holds every lit pixel of `area` on the screen.
-RECT LitBox(const RECT& area)
-{
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    std::vector<uint32_t> pixels(width * height);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, 0, 0, 0, 0, 0, 0};
-    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    SelectObject(memory, old);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
-    RECT box = {area.right, area.bottom, area.left, area.top};
-    for (int i = 0; i < width * height; ++i)
-    {
-        if (pixels[i] & 0xFFFFFF)
-        {
-            const LONG x = area.left + i % width, y = area.top + i / width;
-            box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
-                   std::max(box.bottom, y + 1)};
-        }
-    }
-    return box;
-}
-
 // Waits until the ring has turned by `frames` more frames.
 bool WaitForFrames(int frames)
 {
@@ -95,10 +65,7 @@ bool TakeUntilIdle()
 
 void SendDisplayState(HWND saver, DWORD state)
 {
-    POWERBROADCAST_SETTING setting = {
-        {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}},
-        sizeof(DWORD),
-        {}};
+    POWERBROADCAST_SETTING setting = {GUID_CONSOLE_DISPLAY_STATE, sizeof(DWORD), {}};
     memcpy(setting.Data, &state, sizeof(state));
     SendMessageA(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
                  reinterpret_cast<LPARAM>(&setting));

@@ -125,13 +125,12 @@ DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback)
     return ok ? value : fallback;
 }
 
-bool ReadString(HKEY root, const char* path, const char* name, std::string* text)
+std::string ReadString(HKEY root, const char* path, const char* name, const char* fallback)
 {
     char buffer[1024];
     DWORD size = sizeof(buffer);
-    bool ok = RegGetValueA(root, path, name, RRF_RT_REG_SZ, NULL, buffer, &size) == 0;
-    *text = ok ? buffer : *text;
-    return ok;
+    return RegGetValueA(root, path, name, RRF_RT_REG_SZ, NULL, buffer, &size) == 0 ? buffer
+                                                                                   : fallback;
 }
 
 std::string MakeTempFolder(const char* prefix)
@@ -154,4 +153,39 @@ void RemoveFolder(const std::string& folder)
     }
     FindClose(find);
     RemoveDirectoryA(folder.c_str());
+}
+
+std::vector<uint32_t> CaptureScreen(const RECT& area)
+{
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    std::vector<uint32_t> pixels(width * height);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, 0, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return pixels;
+}
+
+RECT LitBox(const RECT& area)
+{
+    const std::vector<uint32_t> pixels = CaptureScreen(area);
+    const LONG width = area.right - area.left;
+    RECT box = {area.right, area.bottom, area.left, area.top};
+    for (LONG i = 0; i < LONG(pixels.size()); ++i)
+    {
+        if (pixels[i] & 0xFFFFFF)
+        {
+            const LONG x = area.left + i % width, y = area.top + i / width;
+            box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                   std::max(box.bottom, y + 1)};
+        }
+    }
+    return box;
 }
