@@ -32,8 +32,6 @@ TEST(RemovalCommand, IsTheQuotedPathOfTheUninstaller)
         std::string folder;
         std::string command; // empty: refused
     } rows[] = {
-        {"C:\\Program Files\\Quenwick\\Solmir",
-         "\"C:\\Program Files\\Quenwick\\Solmir\\uninstal.exe\""},
         {longest, "\"" + longest + "\\uninstal.exe\""},
         {longest + "b", ""},
         {std::string(400, 'c'), ""},
