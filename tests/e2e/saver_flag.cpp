@@ -1,6 +1,5 @@
-// Reports the system's saver-running flag through its exit code: 1 set,
-// 0 clear, 2 when it cannot be read. A process of its own, because a process
-// keeps the first value it read of this setting.
+// Reports the system's saver-running flag through its exit code: 1 set, 0 clear, 2 when it cannot
+// be read. A process of its own, because a process keeps the first value it read of this setting.
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)

@@ -1,6 +1,5 @@
-// The run-once command and the run-once names, built into buffers followed by
-// guard bytes, so an overrun or a missing terminator shows. Built natively,
-// under the sanitizers.
+// The run-once command and the run-once names, built into buffers followed by guard bytes, so an
+// overrun or a missing terminator shows. Built natively, under the sanitizers.
 #include "host/notice_text.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
-// The full-screen saver window in this process, on monitor layouts the test
-// hands it through the layout seam: it covers them all with the scene whole
-// and centred on each, follows display changes, and rests while the displays
-// are off.
+// The full-screen saver window in this process, on monitor layouts the test hands it through the
+// layout seam: it covers them all with the scene whole and centred on each, follows display
+// changes, and rests while the displays are off.
 #include "engine/engine.h"
 #include "host/host.h"
 #include "render/render.h"

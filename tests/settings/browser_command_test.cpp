@@ -1,6 +1,5 @@
-// The browser start worked out from the HTTP open command: the worked
-// examples, case, placeholders, and inputs too long for the buffers. Built
-// natively under the sanitizers and for Windows alike.
+// The browser start worked out from the HTTP open command: the worked examples, case, placeholders,
+// and inputs too long for the buffers. Built natively under the sanitizers and for Windows alike.
 #include "settings/browser_command.h"
 
 #include <gtest/gtest.h>
