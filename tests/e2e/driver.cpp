@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <iterator>
 #include <tuple>
-#include <vector>
 
 namespace
 {

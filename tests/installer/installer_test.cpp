@@ -6,17 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
-#include <vector>
 
 namespace
 {
-
-std::string Expand(const char* path)
-{
-    char buffer[MAX_PATH] = {};
-    ExpandEnvironmentStringsA(path, buffer, sizeof(buffer));
-    return buffer;
-}
 
 const HKEY kMachine = HKEY_LOCAL_MACHINE, kUser = HKEY_CURRENT_USER;
 const char kProductKey[] = "Software\\Quenwick\\Solmir";
@@ -25,8 +17,8 @@ const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Unin
 const char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const char kDesktopKey[] = "Control Panel\\Desktop";
 // A 64-bit process sees the real System32, where the installer must have put the saver.
-const std::string kInstalledScr = Expand("%SystemRoot%\\system32\\Solmir.scr");
-const std::string kVendorDir = Expand("%ProgramFiles%\\Quenwick");
+const std::string kInstalledScr = std::string(getenv("SystemRoot")) + "\\system32\\Solmir.scr";
+const std::string kVendorDir = std::string(getenv("ProgramFiles")) + "\\Quenwick";
 const std::string kUninstaller = kVendorDir + "\\Solmir\\uninstal.exe";
 const std::string kScheduled = "\"" + kUninstaller + "\""; // as Windows runs it at log-on
 const char kOtherSaver[] = "C:\\windows\\system32\\Other.scr";
@@ -42,8 +34,8 @@ const std::tuple<HKEY, const char*, std::string, bool> kRunOnce[] = {
     {kMachine, "kill_saver2", kUninstaller, true},
     {kUser, "kill_saver", kScheduled, true},
     {kUser, "kill_saver1", kUninstaller, true},
-    {kUser, "kill_saver2", "\"" + Expand("%ProgramFiles%\\QUENWICK\\SOLMIR\\UNINSTAL.EXE") + "\"",
-     true},
+    {kUser, "kill_saver2",
+     "\"" + std::string(getenv("ProgramFiles")) + "\\QUENWICK\\SOLMIR\\UNINSTAL.EXE\"", true},
     {kUser, "kill_saver3", "\"C:\\x.exe\"", false},
     {kUser, "cleanup", kScheduled, false},
 };

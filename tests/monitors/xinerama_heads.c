@@ -28,10 +28,7 @@ int XineramaIsActive(void* display)
 /* The caller frees the answer with XFree, which is free. */
 XineramaScreenInfo* XineramaQueryScreens(void* display, int* count)
 {
-    enum
-    {
-        MAX_HEADS = 16
-    };
+    const int MAX_HEADS = 16;
     XineramaScreenInfo* heads = calloc(MAX_HEADS, sizeof(*heads));
     const char* text = getenv("SOLMIR_TEST_HEADS");
     int w, h, x, y, used = 0;
