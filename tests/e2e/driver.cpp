@@ -270,8 +270,8 @@ double Share(const std::vector<uint32_t>& a, const std::vector<uint32_t>* b = nu
     return a.empty() ? 0.0 : double(count) / a.size();
 }
 
-// Monitor n (from 1, the primary first), or an empty rectangle.
-RECT Monitor(int n)
+// The screen, the settings' preview frame, or monitor N ("monitor2"; the primary is the first).
+RECT Region(const Run& run, const std::string& where)
 {
     std::vector<RECT> monitors;
     EnumDisplayMonitors(
@@ -286,20 +286,13 @@ RECT Monitor(int n)
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&monitors));
-    return n >= 1 && n <= int(monitors.size()) ? monitors[n - 1] : RECT{};
-}
-
-// The screen, the settings' preview frame, or a monitor ("monitor2").
-RECT Region(const Run& run, const std::string& where)
-{
-    RECT r = {};
-    if (where.rfind("monitor", 0) == 0)
-    {
-        return Monitor(Number(where.substr(7)));
-    }
+    const size_t n = where.rfind("monitor", 0) == 0 ? Number(where.substr(7)) : 0;
+    RECT r = n >= 1 && n <= monitors.size() ? monitors[n - 1] : RECT{};
     HWND window = where == "frame" ? GetDlgItem(run.main, IDC_PREVIEW_FRAME) : run.main;
-    GetClientRect(window, &r);
-    MapWindowPoints(window, NULL, reinterpret_cast<POINT*>(&r), 2);
+    if (n == 0 && GetClientRect(window, &r))
+    {
+        MapWindowPoints(window, NULL, reinterpret_cast<POINT*>(&r), 2);
+    }
     return r;
 }
 
@@ -592,17 +585,16 @@ const std::pair<const char*, Action> kSees[] = {
              HKEY key = NULL;
              RegOpenKeyExA(hive, kRunOnceKey, 0, KEY_READ, &key);
              char name[64], data[512];
-             DWORD nameSize = sizeof(name), size = sizeof(data);
-             for (DWORD i = 0; RegEnumValueA(key, i, name, &nameSize, NULL, NULL,
-                                             reinterpret_cast<BYTE*>(data), &size) == 0;
-                  ++i, nameSize = sizeof(name), size = sizeof(data))
+             for (DWORD i = 0, n = sizeof(name), size = sizeof(data);
+                  RegEnumValueA(key, i, name, &n, NULL, NULL, (BYTE*)data, &size) == 0;
+                  ++i, n = sizeof(name), size = sizeof(data))
              {
-                 std::string where = hive == HKEY_LOCAL_MACHINE ? "HKLM/" : "HKCU/";
-                 found += command == data ? (found.empty() ? "" : " ") + where + name : "";
+                 const char* where = hive == HKEY_LOCAL_MACHINE ? " HKLM/" : " HKCU/";
+                 found += command == data ? where + std::string(name) : "";
              }
              RegCloseKey(key);
          }
-         EXPECT_EQ(value, found.empty() ? "none" : found);
+         EXPECT_EQ(value, found.empty() ? "none" : found.substr(1));
      }},
     {"flag",
      [](Run&, Text value)

@@ -144,10 +144,8 @@ TEST_F(SaverWindow, CoversEveryMonitorWithTheSceneWholeOnEachAndFollowsTheirChan
     }
 
     // A new scale for a monitor suggests a rectangle for it alone.
-    RECT suggested = {100, 100, 400, 300};
-    SendMessageA(s_hSaver, WM_DPICHANGED, MAKEWPARAM(144, 144),
-                 reinterpret_cast<LPARAM>(&suggested));
-    RECT window = {};
+    RECT suggested = {100, 100, 400, 300}, window = {};
+    SendMessageA(s_hSaver, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&suggested);
     GetWindowRect(s_hSaver, &window);
     EXPECT_TRUE(EqualRect(&window, &g_Given.screen));
 }

@@ -80,7 +80,6 @@ TEST_F(GLContext, ProbeFindsASlowRendererSlow)
     ProbeFrameRate();
     g_pfnTickCount = GetTickCount;
     EXPECT_FALSE(g_bFrameRateOk) << g_fFrameRate << " frames per second";
-    EXPECT_LT(g_fFrameRate, 12.0f);
     g_bFrameRateOk = true;
     g_fFrameRate = PROBE_UNMEASURED_RATE;
 }

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 std::string SolmirScrPath()
 {
@@ -21,27 +23,21 @@ std::string TestProgramFolder()
 
 bool ReadFileBytes(const std::string& path, std::string* bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD size = GetFileSize(file, NULL), read = 0;
-    bytes->assign(size == INVALID_FILE_SIZE ? 0 : size, '\0');
-    bool ok = file != INVALID_HANDLE_VALUE && ReadFile(file, &(*bytes)[0], size, &read, NULL);
-    CloseHandle(file);
-    return ok && read == size;
+    std::ifstream file(path, std::ios::binary);
+    bytes->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return file.is_open() && !file.bad();
 }
 
 SaverProcess::~SaverProcess()
 {
-    if (info.hProcess)
+    // Never started: every call below fails on the null handles, harmlessly.
+    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
     {
-        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
-        {
-            TerminateProcess(info.hProcess, 0xDEAD);
-            WaitForSingleObject(info.hProcess, 5000);
-        }
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
+        TerminateProcess(info.hProcess, 0xDEAD);
+        WaitForSingleObject(info.hProcess, 5000);
     }
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
 }
 
 bool StartProgram(const std::string& exe, const std::string& tail, SaverProcess* process)

@@ -23,7 +23,6 @@ TEST(CommandLine, WholeLinesSelectTheRunMode)
         RunMode mode;
         uint32_t window;
     } rows[] = {
-        {"", RUN_SETTINGS, 0},
         {"solmir.scr /C:1234", RUN_SETTINGS_OWNED, 0}, // the number is not read
         {"solmir.scr -/- /S anything 123", RUN_SAVER, 0},
         {"solmir.scr\x01\x1f\x20/s", RUN_SAVER, 0}, // any control byte separates
