@@ -98,9 +98,8 @@ struct Run
     const Case& c;
     std::string program = SolmirScrPath();
     SaverProcess process;
-    HWND main = NULL; // the saver window, the preview or the settings dialog
-    HWND box = NULL;  // the window the last box step found
-    std::string installDir;
+    HWND main = NULL;   // the saver window, the preview or the settings dialog
+    HWND box = NULL;    // the window the last box step found
     std::string folder; // a folder of the row's own, removed after it
     const bool preview; // "/p": in a window of the test's
     explicit Run(const Case& row) : c(row), preview(std::string(row.command).rfind("/p", 0) == 0) {}
@@ -438,12 +437,8 @@ const std::pair<const char*, Action> kGivens[] = {
     {"standard user",
      [](Run&, Text) { SetEnvironmentVariableA("SOLMIR_TEST_STANDARD_USER", "1"); }},
     {"broken", [](Run& run, Text) { run.program = TestProgramFolder() + "SolmirBrokenTex.scr"; }},
-    {"install_dir",
-     [](Run& run, Text value)
-     {
-         run.installDir = value == "long" ? std::string(400, 'f') : value;
-         SetString(HKEY_LOCAL_MACHINE, kProductKey, "install_dir", run.installDir.c_str());
-     }},
+    {"install_dir", [](Run&, Text value)
+     { SetString(HKEY_LOCAL_MACHINE, kProductKey, "install_dir", value.c_str()); }},
     {"lock",
      [](Run&, Text value)
      {
@@ -576,9 +571,10 @@ const std::pair<const char*, Action> kSteps[] = {
 // items not named here).
 const std::pair<const char*, Action> kSees[] = {
     {"runonce",
-     [](Run& run, Text value)
+     [](Run&, Text value)
      {
-         const std::string command = "\"" + run.installDir + "\\uninstal.exe\"";
+         const std::string folder = ReadString(HKEY_LOCAL_MACHINE, kProductKey, "install_dir");
+         const std::string command = "\"" + folder + "\\uninstal.exe\"";
          std::string found;
          for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
          {

@@ -8,7 +8,7 @@
 //   the stand-in beside it as opengl32, glu32, mpr, PASSWORD.CPL, taken first);
 //   password=1|bin1|0|long and answer=0|1|2 (refuse, accept, fault) for the stand-in; slow=MS
 //   (every frame takes MS); standard user (the token is no administrator's; with slow); broken (a
-//   damaged texture); install_dir=TEXT|long; kill_saver…=TEXT in HKLM's run-once list; lock=machine
+//   damaged texture); install_dir=TEXT; kill_saver…=TEXT in HKLM's run-once list; lock=machine
 //   run-once|user run-once|machine product|http (readable only); http=TEXT ($BROWSER: a browser).
 // does, each input queued for Solmir before the next: keys (PGDN, N3 on the keypad, F1, ALT+F4, A,
 //   7 …); move:DX,DY; click; click:ID (^ and v: its upper and lower quarter) on the window on top

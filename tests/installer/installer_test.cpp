@@ -147,8 +147,7 @@ const std::string kNoSaver = "<missing>, off";
 void ResetMachine()
 {
     DeleteFileA(kInstalledScr.c_str());
-    RemoveFolder(kVendorDir + "\\Solmir\\");
-    RemoveDirectoryA(kVendorDir.c_str());
+    RemoveFolder(kVendorDir);
     DeleteTree(kMachine, kVendorKey);
     DeleteTree(kMachine, kUninstallKey);
     DeleteTree(kUser, kVendorKey);

@@ -40,7 +40,7 @@ TEST(ModuleParamsLoad, StoredValuesAreReadInRangeAndSavedBack)
         bool depthStored; // "mod1 depth" stored as 2100 first
         const char* name;
         int32_t stored;
-        const float* field; // the loaded value it feeds, if a float
+        const float* field; // the loaded value it feeds, if a float (else `loaded` goes unread)
         float loaded;
         int32_t saved; // what the load's save leaves in `name`
     } rows[] = {
@@ -68,10 +68,7 @@ TEST(ModuleParamsLoad, StoredValuesAreReadInRangeAndSavedBack)
             SetDword(HKEY_CURRENT_USER, g_szProductKey, row.name, (DWORD)row.stored);
         }
         LoadModuleParams();
-        if (row.field)
-        {
-            EXPECT_FLOAT_EQ(row.loaded, *row.field);
-        }
+        EXPECT_FLOAT_EQ(row.loaded, row.field ? *row.field : row.loaded);
         EXPECT_EQ((DWORD)row.saved,
                   ReadDword(HKEY_CURRENT_USER, g_szProductKey, row.name, kMissing));
         EXPECT_EQ(25u, ValueCount(HKEY_CURRENT_USER, g_szProductKey));

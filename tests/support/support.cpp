@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -140,15 +141,8 @@ std::string MakeTempFolder(const char* prefix)
 
 void RemoveFolder(const std::string& folder)
 {
-    WIN32_FIND_DATAA data = {};
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    for (bool more = !folder.empty() && find != INVALID_HANDLE_VALUE; more;
-         more = FindNextFileA(find, &data))
-    {
-        DeleteFileA((folder + data.cFileName).c_str());
-    }
-    FindClose(find);
-    RemoveDirectoryA(folder.c_str());
+    std::error_code error; // "", a folder never made, names nothing to remove
+    std::filesystem::remove_all(folder, error);
 }
 
 std::vector<uint32_t> CaptureScreen(const RECT& area)

@@ -35,8 +35,8 @@ void SetString(HKEY root, const char* path, const char* name, const char* text);
 DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback);
 std::string ReadString(HKEY root, const char* path, const char* name, const char* fallback = "");
 
-// A fresh folder under the temporary folder, with a trailing backslash;
-// RemoveFolder removes it with its files.
+// A fresh folder under the temporary folder, with a trailing backslash; RemoveFolder removes a
+// folder with all it holds.
 std::string MakeTempFolder(const char* prefix);
 void RemoveFolder(const std::string& folder);
 
