@@ -11,6 +11,8 @@
 
 #include <string.h>
 
+#include <memory>
+
 namespace
 {
 
@@ -69,44 +71,31 @@ void SendDisplayState(HWND saver, DWORD state)
                  reinterpret_cast<LPARAM>(&setting));
 }
 
-class SaverWindow : public ::testing::Test
+// One saver window, its monitors handed in through the seam, through every change in turn.
+TEST(SaverWindow, CoversEveryMonitorFollowsTheirChangesAndRestsWhileTheDisplaysAreOff)
 {
-  protected:
-    static void SetUpTestSuite()
-    {
-        g_hInstance = GetModuleHandleA(NULL);
-        DeleteTree(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir");
-        // Module 1 far enough that it stands whole on a narrow monitor.
-        SetDword(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir", "mod1 depth", 6000);
-        ResetRunFlags();
-        ResetSceneState();
-        g_pfnReadMonitors = ReadGivenMonitors;
-        g_pfnTickCount = SkewedTickCount;
-        Give({{0, 0, 1024, 768}});
-        s_hSaver = CreateSaverWindow(NULL);
-        ASSERT_TRUE(s_hSaver != NULL);
-        ASSERT_TRUE(WaitForFrames(3));
-        s_rcAlone = LitBox({0, 0, 1024, 768});
-    }
-    static void TearDownTestSuite()
-    {
-        if (IsWindow(s_hSaver))
-        {
-            DestroyWindow(s_hSaver);
-        }
-        g_pfnTickCount = GetTickCount;
-        TakeUntilIdle();
-        ResetRunFlags();
-    }
-    static HWND s_hSaver;
-    static RECT s_rcAlone; // the scene on one monitor of 1024 x 768
-};
-HWND SaverWindow::s_hSaver;
-RECT SaverWindow::s_rcAlone;
-
-TEST_F(SaverWindow, CoversEveryMonitorWithTheSceneWholeOnEachAndFollowsTheirChanges)
-{
-    const LONG width = s_rcAlone.right - s_rcAlone.left, height = s_rcAlone.bottom - s_rcAlone.top;
+    g_hInstance = GetModuleHandleA(NULL);
+    DeleteTree(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir");
+    // Module 1 far enough that it stands whole on a narrow monitor.
+    SetDword(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir", "mod1 depth", 6000);
+    ResetRunFlags();
+    ResetSceneState();
+    g_pfnReadMonitors = ReadGivenMonitors;
+    g_pfnTickCount = SkewedTickCount;
+    Give({{0, 0, 1024, 768}});
+    HWND saver = CreateSaverWindow(NULL);
+    // However the test ends, the window goes, and the clock is the system's again.
+    std::shared_ptr<void> restore(nullptr,
+                                  [&](void*)
+                                  {
+                                      DestroyWindow(saver);
+                                      g_pfnTickCount = GetTickCount;
+                                      TakeUntilIdle();
+                                      ResetRunFlags();
+                                  });
+    ASSERT_TRUE(saver != NULL && WaitForFrames(3));
+    const RECT alone = LitBox({0, 0, 1024, 768}); // the scene on one monitor of 1024 x 768
+    const LONG width = alone.right - alone.left, height = alone.bottom - alone.top;
     ASSERT_GT(width, 50);
     const struct
     {
@@ -124,10 +113,10 @@ TEST_F(SaverWindow, CoversEveryMonitorWithTheSceneWholeOnEachAndFollowsTheirChan
         Give(row.monitors);
         // The system may move the cursor before the window hears of the change.
         SetCursorPos(row.cursor.x, row.cursor.y);
-        SendMessageA(s_hSaver, WM_MOUSEMOVE, 0, 0);
-        SendMessageA(s_hSaver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+        SendMessageA(saver, WM_MOUSEMOVE, 0, 0);
+        SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
         RECT window = {};
-        GetWindowRect(s_hSaver, &window);
+        GetWindowRect(saver, &window);
         EXPECT_TRUE(EqualRect(&window, &g_Given.screen)) << window.right << "x" << window.bottom;
         ASSERT_TRUE(WaitForFrames(3)) << "the saver ended";
         for (const RECT& m : row.monitors)
@@ -145,37 +134,30 @@ TEST_F(SaverWindow, CoversEveryMonitorWithTheSceneWholeOnEachAndFollowsTheirChan
 
     // A new scale for a monitor suggests a rectangle for it alone.
     RECT suggested = {100, 100, 400, 300}, window = {};
-    SendMessageA(s_hSaver, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&suggested);
-    GetWindowRect(s_hSaver, &window);
+    SendMessageA(saver, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&suggested);
+    GetWindowRect(saver, &window);
     EXPECT_TRUE(EqualRect(&window, &g_Given.screen));
-}
 
-TEST_F(SaverWindow, RestsWhileTheDisplaysAreOffAndGoesOnWhereItWas)
-{
-    Give({{0, 0, 1024, 768}});
-    SendMessageA(s_hSaver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
-    ASSERT_TRUE(WaitForFrames(2));
     const int module = g_nModule;
-
-    SendDisplayState(s_hSaver, 0);
+    SendDisplayState(saver, 0);
     EXPECT_TRUE(TakeUntilIdle()) << "frames go on in the dark";
     const float angle = g_fRingAngle;
     g_dwSkew += 3600 * 1000; // an hour in the dark, far past the module's interval
     // The keys still steer, and quit.
     const float depth = g_fDepth;
-    PostMessageA(s_hSaver, WM_KEYDOWN, VK_NEXT, 0);
+    PostMessageA(saver, WM_KEYDOWN, VK_NEXT, 0);
     EXPECT_TRUE(TakeUntilIdle());
     EXPECT_EQ(depth - 1.0f, g_fDepth);
     EXPECT_EQ(angle, g_fRingAngle);
 
-    SendDisplayState(s_hSaver, 2); // dimmed: still seen
+    SendDisplayState(saver, 2); // dimmed: still seen
     ASSERT_TRUE(WaitForFrames(5));
     EXPECT_EQ(module, g_nModule);
     EXPECT_EQ(0, g_nFadeState) << "a module switch was owed to the dark time";
 
-    SendDisplayState(s_hSaver, 0);
-    PostMessageA(s_hSaver, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_TRUE(WaitUntil([] { return !IsWindow(s_hSaver); }, 10000));
+    SendDisplayState(saver, 0);
+    PostMessageA(saver, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(saver); }, 10000));
 }
 
 } // namespace
