@@ -1,8 +1,7 @@
 // The end-to-end driver. A case is one row: the machine before the start, Solmir's command line,
 // what the user does, the exit code, and what must be found afterwards; RunCase plays it with real
-// input against the built Solmir.scr (or a test build). Lists are separated by "; ".
-//
-// Every name must be one the driver knows, or the row fails before it starts.
+// input against the built Solmir.scr (or a test build). Lists are separated by "; ", and every
+// name must be one the driver knows, or the row fails before it starts.
 // given: a product DWORD "mod1 depth=13900" (the key is emptied first); cursor=X,Y|WHERE; win98 (a
 //   copy run as a 9x program, the stand-in PASSWORD.CPL in the system folder); planted (a copy,
 //   the stand-in beside it as opengl32, glu32, mpr, PASSWORD.CPL, taken first);

@@ -5,9 +5,5 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     BOOL running = FALSE;
-    if (!SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0))
-    {
-        return 2;
-    }
-    return running ? 1 : 0;
+    return SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) ? running != 0 : 2;
 }

@@ -6,6 +6,7 @@
 
 #include <string.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -39,23 +40,19 @@ TEST(RemovalCommand, IsTheQuotedPathOfTheUninstaller)
 
 TEST(RunOnceName, CountsUpFromKillSaver)
 {
-    const struct
-    {
-        int counter;
-        size_t size;
-        const char* name; // empty: refused
-    } rows[] = {
+    // Counter, buffer size, name ("": refused).
+    const std::tuple<int, size_t, std::string> rows[] = {
         {RUN_ONCE_NAME_LIMIT + 1, RUN_ONCE_NAME_SIZE, ""}, // the search ends here
         {-1, RUN_ONCE_NAME_SIZE, ""},
         {9999, 15, "kill_saver9999"},
         {9999, 14, ""}, // a cut name would be some other entry's
     };
-    for (const auto& row : rows)
+    for (const auto& [counter, buffer, name] : rows)
     {
-        SCOPED_TRACE(testing::Message() << "counter " << row.counter << ", buffer " << row.size);
-        EXPECT_EQ(row.name, Guarded(row.size, row.name[0] != '\0',
-                                    [&](char* text, size_t size)
-                                    { return FormatRunOnceName(text, size, row.counter); }));
+        SCOPED_TRACE(testing::Message() << "counter " << counter << ", buffer " << buffer);
+        EXPECT_EQ(name, Guarded(buffer, !name.empty(),
+                                [n = counter](char* text, size_t size)
+                                { return FormatRunOnceName(text, size, n); }));
     }
 }
 

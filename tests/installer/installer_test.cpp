@@ -63,10 +63,10 @@ HWND FindDialogWithText(const char* text)
         GetDesktopWindow(),
         [](HWND child, LPARAM p) -> BOOL
         {
-            auto* s = reinterpret_cast<std::pair<const char*, HWND>*>(p);
+            auto& [wanted, found] = *reinterpret_cast<std::pair<const char*, HWND>*>(p);
             bool hit =
-                IsWindowVisible(child) && WindowTitle(child).find(s->first) != std::string::npos;
-            s->second = hit ? GetAncestor(child, GA_ROOT) : NULL;
+                IsWindowVisible(child) && WindowTitle(child).find(wanted) != std::string::npos;
+            found = hit ? GetAncestor(child, GA_ROOT) : NULL;
             return !hit;
         },
         reinterpret_cast<LPARAM>(&search));
@@ -164,7 +164,6 @@ void ExpectInstalled()
 {
     std::string built, scr;
     ASSERT_TRUE(ReadFileBytes(SolmirScrPath(), &built) && ReadFileBytes(kInstalledScr, &scr));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(kUninstaller.c_str()));
     EXPECT_TRUE(built == scr) << "the installed saver differs from the built one";
     EXPECT_EQ(kVendorDir + "\\Solmir", ReadString(kMachine, kProductKey, "install_dir"));
     EXPECT_FALSE(HasKey(kMachine, kProductKey, KEY_WOW64_32KEY));

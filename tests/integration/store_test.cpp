@@ -45,7 +45,6 @@ TEST(ModuleParamsLoad, StoredValuesAreReadInRangeAndSavedBack)
         int32_t saved; // what the load's save leaves in `name`
     } rows[] = {
         {"no mod1 depth: no module value read", false, "mod2 vert", 500, &P[2].vert, -1.15f, -114},
-        {"stored -114 reads as -1.14", true, "mod2 vert", -114, &P[2].vert, -1.14f, -114},
         {"-9999 reads as missing", true, "mod1 horz", -9999, &P[1].horz, 0, 0},
         {"mod1 speed missing reads 67", true, "mod1 speed", kNone, &P[1].speed, 0.67f, 67},
         {"speed -9999 is no marker, clamps up", true, "mod3 speed", -9999, &P[3].speed, 0.0625f, 6},

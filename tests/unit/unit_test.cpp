@@ -10,6 +10,7 @@
 
 #include <iterator>
 #include <math.h>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -17,12 +18,7 @@ namespace
 
 TEST(CommandLine, WholeLinesSelectTheRunMode)
 {
-    const struct
-    {
-        const char* line;
-        RunMode mode;
-        uint32_t window;
-    } rows[] = {
+    const std::tuple<const char*, RunMode, uint32_t> rows[] = {
         {"solmir.scr /C:1234", RUN_SETTINGS_OWNED, 0}, // the number is not read
         {"solmir.scr -/- /S anything 123", RUN_SAVER, 0},
         {"solmir.scr\x01\x1f\x20/s", RUN_SAVER, 0}, // any control byte separates
@@ -39,11 +35,11 @@ TEST(CommandLine, WholeLinesSelectTheRunMode)
         {"C:\\Program Files\\solmir.scr /s", RUN_INVALID, 0},
         {"C:\\\xc4\xd6\xdc\\\xe9t\xe9.scr /p 5", RUN_PREVIEW, 5}, // 0x80 and up are path
     };
-    for (const auto& row : rows)
+    for (const auto& [line, mode, window] : rows)
     {
-        RunRequest request = ParseRunRequest(SkipSeparators(SkipProgramName(row.line)));
-        EXPECT_EQ(row.mode, request.mode) << row.line;
-        EXPECT_EQ(row.window, request.window) << row.line;
+        RunRequest request = ParseRunRequest(SkipSeparators(SkipProgramName(line)));
+        EXPECT_EQ(mode, request.mode) << line;
+        EXPECT_EQ(window, request.window) << line;
     }
 }
 
@@ -64,17 +60,13 @@ TEST(StoredView, SavesBackWhatWasReadNeverTheMarkerAndSaturates)
         first = StoredFromParam(FloatFromHundredths(n)) != (n == MISSING_VALUE ? n + 1 : n) ? n : 0;
     }
     EXPECT_EQ(0, first) << "saves back as " << StoredFromParam(FloatFromHundredths(first));
-    const struct
-    {
-        float value;
-        int32_t stored;
-    } rows[] = {
+    const std::pair<float, int32_t> rows[] = {
         {0.675f, 67},       {-1.15f, -114},      {-0.015f, -1},         {-99.99f, -9998},
         {1e10f, INT32_MAX}, {-1e10f, INT32_MIN}, {INFINITY, INT32_MAX}, {NAN, 0},
     };
-    for (const auto& row : rows)
+    for (const auto& [value, stored] : rows)
     {
-        EXPECT_EQ(row.stored, StoredFromParam(row.value)) << row.value;
+        EXPECT_EQ(stored, StoredFromParam(value)) << value;
     }
 }
 
@@ -118,18 +110,15 @@ TEST(FrameLoop, FadesRunTheirWholeLength)
 
 TEST(ViewKeys, StepsFollowTheDepth)
 {
-    const struct
-    {
-        float depth, zoom, pan;
-    } rows[] = {
+    const std::tuple<float, float, float> rows[] = {
         {49.9f, 0.3f, 0.1f},  {50, 1, 1},        {99.9f, 1, 1},
         {260, 5, 5},          {-60, 0.3f, 0.1f}, {1e20f, 42949672, 42949672},
         {-1e20f, 0.3f, 0.1f},
     };
-    for (const auto& row : rows)
+    for (const auto& [depth, zoom, pan] : rows)
     {
-        EXPECT_EQ(row.zoom, ZoomStep(row.depth)) << row.depth;
-        EXPECT_EQ(row.pan, PanStep(row.depth)) << row.depth;
+        EXPECT_EQ(zoom, ZoomStep(depth)) << depth;
+        EXPECT_EQ(pan, PanStep(depth)) << depth;
     }
 }
 
@@ -168,14 +157,13 @@ TEST(FrameRateProbe, Verdicts)
     const struct
     {
         DWORD firstMs, restMs;
-        bool more, ok;
+        bool more, ok, noticeInSaver;
         float rate;
-        bool noticeInSaver;
     } rows[] = {
-        {40, 0, false, true, 33.0f, false},          {50, 0, false, true, 33.0f, false},
-        {60, 200, true, true, 5000.0f / 261, false}, {100, 400, true, false, 5000.0f / 501, false},
-        {250, 0, false, false, 4.0f, false},         {334, 0, false, false, 1000.0f / 334, true},
-        {400, 0, false, false, 2.5f, true},
+        {40, 0, false, true, false, 33.0f},          {50, 0, false, true, false, 33.0f},
+        {60, 200, true, true, false, 5000.0f / 261}, {100, 400, true, false, false, 5000.0f / 501},
+        {250, 0, false, false, false, 4.0f},         {334, 0, false, false, true, 1000.0f / 334},
+        {400, 0, false, false, true, 2.5f},
     };
     for (const auto& row : rows)
     {
