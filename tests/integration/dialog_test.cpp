@@ -13,15 +13,10 @@ namespace
 
 LRESULT CALLBACK RefusePreviewWindow(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_CREATEWND)
-    {
-        const char* name = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->lpszClass;
-        if (!IS_INTRESOURCE(name) && lstrcmpA(name, "Solmir Preview") == 0)
-        {
-            return 1;
-        }
-    }
-    return CallNextHookEx(NULL, code, wParam, lParam);
+    const char* name =
+        code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->lpszClass : NULL;
+    bool refused = name != NULL && !IS_INTRESOURCE(name) && lstrcmpA(name, "Solmir Preview") == 0;
+    return refused ? 1 : CallNextHookEx(NULL, code, wParam, lParam);
 }
 
 DWORD WINAPI RunSettingsDialog(void* result)

@@ -1,7 +1,6 @@
-// The full-screen saver window in this process, on monitor layouts the test
-// hands it through the layout seam: it covers them all with the scene whole
-// and centred on each, follows display changes, and rests while the displays
-// are off.
+// The full-screen saver window in this process, on monitor layouts the test hands it through the
+// layout seam: it covers them all with the scene whole and centred on each, follows display
+// changes, and rests while the displays are off.
 #include "engine/engine.h"
 #include "host/host.h"
 #include "render/render.h"
@@ -10,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string.h>
-#include <vector>
+
+#include <memory>
 
 namespace
 {
@@ -38,35 +37,6 @@ void Give(const std::vector<RECT>& monitors)
         UnionRect(&g_Given.screen, &g_Given.screen, &m);
         g_Given.monitors[g_Given.count++] = m;
     }
-}
-
-// The smallest rectangle that holds every lit pixel of `area` on the screen.
-RECT LitBox(const RECT& area)
-{
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    std::vector<uint32_t> pixels(width * height);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, 0, 0, 0, 0, 0, 0};
-    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    SelectObject(memory, old);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
-    RECT box = {area.right, area.bottom, area.left, area.top};
-    for (int i = 0; i < width * height; ++i)
-    {
-        if (pixels[i] & 0xFFFFFF)
-        {
-            const LONG x = area.left + i % width, y = area.top + i / width;
-            box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
-                   std::max(box.bottom, y + 1)};
-        }
-    }
-    return box;
 }
 
 // Waits until the ring has turned by `frames` more frames.
@@ -95,74 +65,61 @@ bool TakeUntilIdle()
 
 void SendDisplayState(HWND saver, DWORD state)
 {
-    POWERBROADCAST_SETTING setting = {
-        {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}},
-        sizeof(DWORD),
-        {}};
+    POWERBROADCAST_SETTING setting = {GUID_CONSOLE_DISPLAY_STATE, sizeof(DWORD), {}};
     memcpy(setting.Data, &state, sizeof(state));
     SendMessageA(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
                  reinterpret_cast<LPARAM>(&setting));
 }
 
-class SaverWindow : public ::testing::Test
+// One saver window, its monitors handed in through the seam, through every change in turn.
+TEST(SaverWindow, CoversEveryMonitorFollowsTheirChangesAndRestsWhileTheDisplaysAreOff)
 {
-  protected:
-    static void SetUpTestSuite()
-    {
-        g_hInstance = GetModuleHandleA(NULL);
-        DeleteTree(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir");
-        // Module 1 far enough that it stands whole on a narrow monitor.
-        SetDword(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir", "mod1 depth", 6000);
-        ResetRunFlags();
-        ResetSceneState();
-        g_pfnReadMonitors = ReadGivenMonitors;
-        g_pfnTickCount = SkewedTickCount;
-        Give({{0, 0, 1024, 768}});
-        s_hSaver = CreateSaverWindow(NULL);
-        ASSERT_TRUE(s_hSaver != NULL);
-        ASSERT_TRUE(WaitForFrames(3));
-        s_rcAlone = LitBox({0, 0, 1024, 768});
-    }
-    static void TearDownTestSuite()
-    {
-        if (IsWindow(s_hSaver))
-        {
-            DestroyWindow(s_hSaver);
-        }
-        g_pfnTickCount = GetTickCount;
-        TakeUntilIdle();
-        ResetRunFlags();
-    }
-    static HWND s_hSaver;
-    static RECT s_rcAlone; // the scene on one monitor of 1024 x 768
-};
-HWND SaverWindow::s_hSaver;
-RECT SaverWindow::s_rcAlone;
-
-TEST_F(SaverWindow, CoversEveryMonitorWithTheSceneWholeOnEachAndFollowsTheirChanges)
-{
-    const LONG width = s_rcAlone.right - s_rcAlone.left, height = s_rcAlone.bottom - s_rcAlone.top;
+    g_hInstance = GetModuleHandleA(NULL);
+    DeleteTree(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir");
+    // Module 1 far enough that it stands whole on a narrow monitor.
+    SetDword(HKEY_CURRENT_USER, "Software\\Quenwick\\Solmir", "mod1 depth", 6000);
+    ResetRunFlags();
+    ResetSceneState();
+    g_pfnReadMonitors = ReadGivenMonitors;
+    g_pfnTickCount = SkewedTickCount;
+    Give({{0, 0, 1024, 768}});
+    HWND saver = CreateSaverWindow(NULL);
+    // However the test ends, the window goes, and the clock is the system's again.
+    std::shared_ptr<void> restore(nullptr,
+                                  [&](void*)
+                                  {
+                                      DestroyWindow(saver);
+                                      g_pfnTickCount = GetTickCount;
+                                      TakeUntilIdle();
+                                      ResetRunFlags();
+                                  });
+    ASSERT_TRUE(saver != NULL && WaitForFrames(3));
+    const RECT alone = LitBox({0, 0, 1024, 768}); // the scene on one monitor of 1024 x 768
+    const LONG width = alone.right - alone.left, height = alone.bottom - alone.top;
     ASSERT_GT(width, 50);
     const struct
     {
         const char* what;
         std::vector<RECT> monitors;
-        POINT cursor; // where the system puts the cursor
+        POINT cursor; // where the system puts the cursor first (0, 0: it stays)
     } rows[] = {
         {"two monitors side by side", {{0, 0, 512, 768}, {512, 0, 1024, 768}}, {1000, 10}},
         {"a primary right of a smaller one", {{400, 0, 1024, 768}, {0, 0, 400, 384}}, {10, 700}},
-        {"a resolution change", {{0, 0, 640, 480}}, {320, 240}},
+        {"a resolution change", {{0, 0, 640, 480}}, {0, 0}},
     };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         Give(row.monitors);
         // The system may move the cursor before the window hears of the change.
-        SetCursorPos(row.cursor.x, row.cursor.y);
-        SendMessageA(s_hSaver, WM_MOUSEMOVE, 0, 0);
-        SendMessageA(s_hSaver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+        if (row.cursor.x != 0)
+        {
+            SetCursorPos(row.cursor.x, row.cursor.y);
+            SendMessageA(saver, WM_MOUSEMOVE, 0, 0);
+        }
+        SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
         RECT window = {};
-        GetWindowRect(s_hSaver, &window);
+        GetWindowRect(saver, &window);
         EXPECT_TRUE(EqualRect(&window, &g_Given.screen)) << window.right << "x" << window.bottom;
         ASSERT_TRUE(WaitForFrames(3)) << "the saver ended";
         for (const RECT& m : row.monitors)
@@ -179,40 +136,31 @@ TEST_F(SaverWindow, CoversEveryMonitorWithTheSceneWholeOnEachAndFollowsTheirChan
     }
 
     // A new scale for a monitor suggests a rectangle for it alone.
-    RECT suggested = {100, 100, 400, 300};
-    SendMessageA(s_hSaver, WM_DPICHANGED, MAKEWPARAM(144, 144),
-                 reinterpret_cast<LPARAM>(&suggested));
-    RECT window = {};
-    GetWindowRect(s_hSaver, &window);
+    RECT suggested = {100, 100, 400, 300}, window = {};
+    SendMessageA(saver, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&suggested);
+    GetWindowRect(saver, &window);
     EXPECT_TRUE(EqualRect(&window, &g_Given.screen));
-}
 
-TEST_F(SaverWindow, RestsWhileTheDisplaysAreOffAndGoesOnWhereItWas)
-{
-    Give({{0, 0, 1024, 768}});
-    SendMessageA(s_hSaver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
-    ASSERT_TRUE(WaitForFrames(2));
     const int module = g_nModule;
-
-    SendDisplayState(s_hSaver, 0);
+    SendDisplayState(saver, 0);
     EXPECT_TRUE(TakeUntilIdle()) << "frames go on in the dark";
     const float angle = g_fRingAngle;
     g_dwSkew += 3600 * 1000; // an hour in the dark, far past the module's interval
     // The keys still steer, and quit.
     const float depth = g_fDepth;
-    PostMessageA(s_hSaver, WM_KEYDOWN, VK_NEXT, 0);
+    PostMessageA(saver, WM_KEYDOWN, VK_NEXT, 0);
     EXPECT_TRUE(TakeUntilIdle());
     EXPECT_EQ(depth - 1.0f, g_fDepth);
     EXPECT_EQ(angle, g_fRingAngle);
 
-    SendDisplayState(s_hSaver, 2); // dimmed: still seen
+    SendDisplayState(saver, 2); // dimmed: still seen
     ASSERT_TRUE(WaitForFrames(5));
     EXPECT_EQ(module, g_nModule);
     EXPECT_EQ(0, g_nFadeState) << "a module switch was owed to the dark time";
 
-    SendDisplayState(s_hSaver, 0);
-    PostMessageA(s_hSaver, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_TRUE(WaitUntil([] { return !IsWindow(s_hSaver); }, 10000));
+    SendDisplayState(saver, 0);
+    PostMessageA(saver, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(saver); }, 10000));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The GL context on a real window under Wine, larger than the screen so that a frame takes
-// its time: the format it runs on, the probe's verdict on a slow renderer, the scenes.
+// its time: the probe's verdict on a slow renderer, the scenes.
 #include "engine/engine.h"
 #include "host/host.h"
 #include "render/render.h"
@@ -13,7 +13,6 @@ namespace
 {
 
 const int kWidth = 2048, kHeight = 1536;
-const GLenum GL_SAMPLE_BUFFERS_ARB = 0x80A8;
 
 class GLContext : public ::testing::Test
 {
@@ -21,10 +20,8 @@ class GLContext : public ::testing::Test
     static void SetUpTestSuite()
     {
         g_hInstance = GetModuleHandleA(NULL);
-        WNDCLASSA wc = {};
-        wc.style = CS_OWNDC;
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "SolmirGLTest";
+        WNDCLASSA wc = {CS_OWNDC, DefWindowProcA, 0,    0,    NULL,
+                        NULL,     NULL,           NULL, NULL, "SolmirGLTest"};
         RegisterClassA(&wc);
         s_hWnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0,
                                  kWidth, kHeight, NULL, NULL, NULL, NULL);
@@ -60,13 +57,6 @@ int CountLit()
     return lit;
 }
 
-TEST_F(GLContext, RunsOnAFormatWithoutMultisampling)
-{
-    GLint sampleBuffers = -1;
-    glGetIntegerv(GL_SAMPLE_BUFFERS_ARB, &sampleBuffers);
-    EXPECT_EQ(0, sampleBuffers);
-}
-
 // A machine forty times slower than this one: its clock runs forty times as fast. The
 // probe must time the GL's work, which a driver does after the calls have returned.
 DWORD WINAPI FortyTimesSlower()
@@ -90,7 +80,6 @@ TEST_F(GLContext, ProbeFindsASlowRendererSlow)
     ProbeFrameRate();
     g_pfnTickCount = GetTickCount;
     EXPECT_FALSE(g_bFrameRateOk) << g_fFrameRate << " frames per second";
-    EXPECT_LT(g_fFrameRate, 12.0f);
     g_bFrameRateOk = true;
     g_fFrameRate = kProbeUnmeasuredRate;
 }

@@ -1,6 +1,6 @@
-// The TGA decoder built natively under ASan and UBSan: each refusal, each
-// pixel format, damaged data, and images ImageMagick wrote and read back.
-// Truncated and corrupted bytes of every kind are the fuzz target's.
+// The TGA decoder built natively under ASan and UBSan: each refusal, damaged data, and each pixel
+// format in images ImageMagick wrote and read back. Truncated and corrupted bytes of every kind
+// are the fuzz target's.
 #include "render/tga.h"
 
 #include <gtest/gtest.h>
@@ -97,7 +97,7 @@ static Decoded DecodeIntoFilled(const Bytes& file)
     return d;
 }
 
-TEST(TgaDecode, EachRefusalAndEachPixelFormat)
+TEST(TgaDecode, EachRefusalAndDamage)
 {
     struct Case
     {
@@ -107,15 +107,9 @@ TEST(TgaDecode, EachRefusalAndEachPixelFormat)
         const char* pixels; // hex, compared when given
     };
     const Bytes rle = Tga(10, 1, 1, 32, "80 10 20 30 40");
-    // Stored B,G,R,A comes out R,G,B,A; B,G,R comes out R,G,B.
+    // Stored B,G,R,A comes out R,G,B,A; the other formats are the ImageMagick images'.
     const Case cases[] = {
         {"32-bit run, descriptor not read", WithByte(rle, 17, 0xFF), TGA_OK, "30 20 10 40"},
-        {"24-bit raw crossing rows", Tga(10, 2, 2, 24, "2 1 2 3 4 5 6 7 8 9 80 a b c"), TGA_OK,
-         "3 2 1 6 5 4 9 8 7 c b a"},
-        {"32-bit run then raw", Tga(10, 3, 1, 32, "81 1 2 3 4 0 5 6 7 8"), TGA_OK,
-         "3 2 1 4 3 2 1 4 7 6 5 8"},
-        {"type 2, 24-bit", Tga(2, 2, 1, 24, "1 2 3 4 5 6"), TGA_OK, "3 2 1 6 5 4"},
-        {"type 2, 32-bit", Tga(2, 1, 1, 32, "1 2 3 0"), TGA_OK, "3 2 1 0"},
         {"a run holds 128", Tga(10, 128, 1, 24, "ff 1 2 3"), TGA_OK, nullptr},
         {"no bytes", {}, TGA_NO_DATA, nullptr},
         {"image ID present", WithByte(rle, 0, 1), TGA_BAD_TYPE, nullptr},

@@ -20,26 +20,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The first NUL splits the command from the link text.
     size_t split = input.find('\0');
     std::string command = input.substr(0, split);
-    std::string text = split == std::string::npos ? std::string() : input.substr(split + 1);
-    text = text.substr(0, text.find('\0'));
+    std::string text = split == std::string::npos ? "" : input.c_str() + split + 1;
 
     char* program = static_cast<char*>(malloc(programSize + 1));
     char* parameters = static_cast<char*>(malloc(parametersSize + 1));
     bool started = BuildBrowserCommand(command.c_str(), text.c_str(), program, programSize,
                                        parameters, parametersSize);
-    if (started)
+    // Something was started: both texts are terminated inside their buffers, and an address was
+    // found, so it ends the parameters.
+    if (started && (memchr(program, '\0', programSize) == nullptr ||
+                    memchr(parameters, '\0', parametersSize) == nullptr ||
+                    strstr(parameters, "http") == nullptr))
     {
-        // Something was started: both texts are terminated inside their buffers.
-        if (memchr(program, '\0', programSize) == nullptr ||
-            memchr(parameters, '\0', parametersSize) == nullptr)
-        {
-            abort();
-        }
-        // An address was found, so it ends the parameters.
-        if (strstr(parameters, "http") == nullptr)
-        {
-            abort();
-        }
+        abort();
     }
     free(program);
     free(parameters);

@@ -3,6 +3,9 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 std::string SolmirScrPath()
 {
@@ -21,27 +24,21 @@ std::string TestProgramFolder()
 
 bool ReadFileBytes(const std::string& path, std::string* bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD size = GetFileSize(file, NULL), read = 0;
-    bytes->assign(size == INVALID_FILE_SIZE ? 0 : size, '\0');
-    bool ok = file != INVALID_HANDLE_VALUE && ReadFile(file, &(*bytes)[0], size, &read, NULL);
-    CloseHandle(file);
-    return ok && read == size;
+    std::ifstream file(path, std::ios::binary);
+    bytes->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return file.is_open() && !file.bad();
 }
 
 SaverProcess::~SaverProcess()
 {
-    if (info.hProcess)
+    // Never started: every call below fails on the null handles, harmlessly.
+    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
     {
-        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
-        {
-            TerminateProcess(info.hProcess, 0xDEAD);
-            WaitForSingleObject(info.hProcess, 5000);
-        }
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
+        TerminateProcess(info.hProcess, 0xDEAD);
+        WaitForSingleObject(info.hProcess, 5000);
     }
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
 }
 
 bool StartProgram(const std::string& exe, const std::string& tail, SaverProcess* process)
@@ -125,13 +122,12 @@ DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback)
     return ok ? value : fallback;
 }
 
-bool ReadString(HKEY root, const char* path, const char* name, std::string* text)
+std::string ReadString(HKEY root, const char* path, const char* name, const char* fallback)
 {
     char buffer[1024];
     DWORD size = sizeof(buffer);
-    bool ok = RegGetValueA(root, path, name, RRF_RT_REG_SZ, NULL, buffer, &size) == 0;
-    *text = ok ? buffer : *text;
-    return ok;
+    return RegGetValueA(root, path, name, RRF_RT_REG_SZ, NULL, buffer, &size) == 0 ? buffer
+                                                                                   : fallback;
 }
 
 std::string MakeTempFolder(const char* prefix)
@@ -145,13 +141,41 @@ std::string MakeTempFolder(const char* prefix)
 
 void RemoveFolder(const std::string& folder)
 {
-    WIN32_FIND_DATAA data = {};
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    for (bool more = !folder.empty() && find != INVALID_HANDLE_VALUE; more;
-         more = FindNextFileA(find, &data))
+    std::error_code error; // "", a folder never made, names nothing to remove
+    std::filesystem::remove_all(folder, error);
+}
+
+std::vector<uint32_t> CaptureScreen(const RECT& area)
+{
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    std::vector<uint32_t> pixels(width * height);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, 0, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return pixels;
+}
+
+RECT LitBox(const RECT& area)
+{
+    const std::vector<uint32_t> pixels = CaptureScreen(area);
+    const LONG width = area.right - area.left;
+    RECT box = {area.right, area.bottom, area.left, area.top};
+    for (LONG i = 0; i < LONG(pixels.size()); ++i)
     {
-        DeleteFileA((folder + data.cFileName).c_str());
+        if (pixels[i] & 0xFFFFFF)
+        {
+            const LONG x = area.left + i % width, y = area.top + i / width;
+            box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                   std::max(box.bottom, y + 1)};
+        }
     }
-    FindClose(find);
-    RemoveDirectoryA(folder.c_str());
+    return box;
 }

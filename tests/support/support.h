@@ -1,11 +1,12 @@
 // What the test programs share: the built saver's path, processes, waiting
-// while this thread's messages flow, registry values, window texts, folders.
+// while this thread's messages flow, registry values, window texts, folders, the screen.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 std::string SolmirScrPath();     // the built Solmir.scr, given as argv[1], as a Windows path
 std::string TestProgramFolder(); // this test program's, with a trailing backslash
@@ -32,9 +33,14 @@ void DeleteTree(HKEY root, const char* path);
 void SetDword(HKEY root, const char* path, const char* name, DWORD value);
 void SetString(HKEY root, const char* path, const char* name, const char* text);
 DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback);
-bool ReadString(HKEY root, const char* path, const char* name, std::string* text);
+std::string ReadString(HKEY root, const char* path, const char* name, const char* fallback = "");
 
-// A fresh folder under the temporary folder, with a trailing backslash;
-// RemoveFolder removes it with its files.
+// A fresh folder under the temporary folder, with a trailing backslash; RemoveFolder removes a
+// folder with all it holds.
 std::string MakeTempFolder(const char* prefix);
 void RemoveFolder(const std::string& folder);
+
+// The screen's pixels in `area`, 32 bits each, the top row first; and the smallest rectangle
+// that holds every one of them that is not black (empty when none is).
+std::vector<uint32_t> CaptureScreen(const RECT& area);
+RECT LitBox(const RECT& area);
