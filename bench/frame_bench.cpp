@@ -184,9 +184,7 @@ static bool g_bDark; // measure the displays-off rest after the run
 
 static void SendDisplayState(DWORD state)
 {
-    static const GUID kConsoleDisplayState = {
-        0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-    POWERBROADCAST_SETTING setting = {kConsoleDisplayState, sizeof(DWORD), {}};
+    POWERBROADCAST_SETTING setting = {GUID_CONSOLE_DISPLAY_STATE, sizeof(DWORD), {}};
     memcpy(setting.Data, &state, sizeof(state));
     SendMessageA(g_hSaverWnd, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, (LPARAM)&setting);
 }

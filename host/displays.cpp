@@ -21,9 +21,6 @@ bool s_bDisplaysOff;        // the console's displays are off: no frame is drawn
 bool s_bResting;            // the ticks stopped for the dark; one is owed when they come on
 DWORD s_dwRestStart;        // tick when the ticks stopped
 
-// GUID_CONSOLE_DISPLAY_STATE; the SDK's own is a link-time symbol.
-const GUID kConsoleDisplayState = {
-    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 const DWORD kDisplayOff = 0; // the state's other values: 1 on, 2 dimmed (still seen)
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
@@ -115,42 +112,42 @@ void FitSaverWindow(HWND hwnd)
         ResizeGLScene(client.right, client.bottom);
         return;
     }
+    // Kept as read, so that the next read compares equal until the layout changes.
     g_pfnReadMonitors(&s_Layout);
-    if (!IsUsable(s_Layout.screen))
+    MonitorLayout layout = s_Layout;
+    if (!IsUsable(layout.screen))
     {
         // Between two layouts the system may report none: the primary screen stands in.
-        s_Layout.screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        layout = {{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, {}, 0};
     }
-    const RECT& screen = s_Layout.screen;
+    const RECT& screen = layout.screen;
     SetWindowPos(hwnd, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left,
                  screen.bottom - screen.top, SWP_NOACTIVATE);
-    g_nViewports = LayOutViewports(s_Layout, g_bPrimaryOnly, g_Viewports);
+    g_nViewports = LayOutViewports(layout, g_bPrimaryOnly, g_Viewports);
     // The system may have moved the cursor off a monitor that went: that is
     // not the user moving the mouse.
     GetCursorPos(&g_ptCursorRef);
 }
 
-bool RefitOnLayoutChange(HWND hwnd)
+void RefitOnLayoutChange(HWND hwnd)
 {
     if (!g_bFullScreen)
     {
-        return false;
+        return;
     }
     MonitorLayout now = {};
     g_pfnReadMonitors(&now);
-    if (SameMonitorLayout(now, s_Layout))
+    if (!SameMonitorLayout(now, s_Layout))
     {
-        return false;
+        FitSaverWindow(hwnd);
     }
-    FitSaverWindow(hwnd);
-    return true;
 }
 
 void WatchDisplayPower(HWND hwnd)
 {
     ForgetDisplayPower();
-    s_hPowerWatch =
-        RegisterPowerSettingNotification(hwnd, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+    s_hPowerWatch = RegisterPowerSettingNotification(hwnd, &GUID_CONSOLE_DISPLAY_STATE,
+                                                     DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
 void ForgetDisplayPower()
@@ -168,7 +165,7 @@ void OnDisplayPower(HWND hwnd, WPARAM event, LPARAM data)
 {
     const POWERBROADCAST_SETTING* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
     if (event != PBT_POWERSETTINGCHANGE || setting == NULL ||
-        !IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) ||
+        !IsEqualGUID(setting->PowerSetting, GUID_CONSOLE_DISPLAY_STATE) ||
         setting->DataLength < sizeof(DWORD))
     {
         return;

@@ -63,7 +63,7 @@ extern bool g_bPrimaryOnly; // the probe found every monitor too slow: only the 
 // viewport per monitor. Preview: the scene fills the window.
 void FitSaverWindow(HWND hwnd);
 // Fits the window again when the layout is not the one it was fitted to.
-bool RefitOnLayoutChange(HWND hwnd);
+void RefitOnLayoutChange(HWND hwnd);
 // Each monitor's viewport in a window over the virtual screen (or the
 // primary's alone); copies drawn once; the whole window when none is known.
 int LayOutViewports(const MonitorLayout& layout, bool primaryOnly, SceneViewport* viewports);
