@@ -141,6 +141,17 @@ TEST(SaverWindow, CoversEveryMonitorFollowsTheirChangesAndRestsWhileTheDisplaysA
     GetWindowRect(saver, &window);
     EXPECT_TRUE(EqualRect(&window, &g_Given.screen));
 
+    // A layout the system reports as empty: the primary screen stands in, and
+    // a move of the mouse is still measured from where the reference was.
+    Give({});
+    SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    GetWindowRect(saver, &window);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), window.right - window.left);
+    const POINT reference = g_ptCursorRef;
+    SetCursorPos(reference.x + 50, reference.y);
+    SendMessageA(saver, WM_MOUSEMOVE, 0, 0);
+    EXPECT_TRUE(reference.x == g_ptCursorRef.x && reference.y == g_ptCursorRef.y);
+
     const int module = g_nModule;
     SendDisplayState(saver, 0);
     EXPECT_TRUE(TakeUntilIdle()) << "frames go on in the dark";
